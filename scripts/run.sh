@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Builds the viewer and starts it under Wine on the current display.
+#   scripts/run.sh [FOLDER]                      show FOLDER (a Linux or Windows path) as the only root
+#   scripts/run.sh --screenshot FILE [FOLDER]    run on a private Xvfb display and save a PNG
+#                                                once the scans have settled
+set -u
+cd "$(dirname "$0")/.." || exit 1
+top=$(pwd)
+
+shot=""
+folder=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --screenshot) shot="${2:-}"; shift 2 || { echo "--screenshot needs a file" >&2; exit 2; } ;;
+    *) folder="$1"; shift ;;
+  esac
+done
+[ -n "$shot" ] && case "$shot" in /*) ;; *) shot="$PWD/$shot" ;; esac
+
+timeout 1800 bash scripts/setup-tools.sh || exit 1
+timeout 600 cmake --preset win64 >/dev/null || exit 1
+timeout 2400 cmake --build --preset win64 --target Pelvanor || exit 1
+
+# A prefix of the viewer's own, kept between runs so its settings persist.
+export WINEPREFIX="$top/build/wine-run/prefix"
+mkdir -p "$top/build/wine-run"
+. scripts/wine-env.sh
+
+exe="$top/build/win64/Pelvanor.exe"
+args=()
+if [ -n "$folder" ]; then
+  case "$folder" in
+    [A-Za-z]:*) args=("$folder") ;;
+    *) args=("$(winepath -w "$(readlink -f "$folder")" 2>/dev/null)") ;;
+  esac
+fi
+
+if [ -z "$shot" ]; then
+  [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY; use --screenshot FILE to run on a private display" >&2; exit 1; }
+  prepare_prefix
+  wine "$exe" "${args[@]}"
+  exit $?
+fi
+
+trap stop_private_session EXIT
+start_private_display || exit 1
+prepare_prefix
+wine "$exe" "${args[@]}" >/dev/null 2>&1 &
+# Scans of a small folder settle within a few seconds under Wine.
+sleep "${SCREENSHOT_DELAY:-8}"
+xwd -root -silent | convert xwd:- "png:$shot" || { echo "screenshot failed" >&2; exit 1; }
+echo "saved $shot"

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test under Wine, on a private Xvfb display
+# and in a fresh Wine prefix, so no test depends on the machine's state.
+set -u
+cd "$(dirname "$0")/.." || exit 1
+top=$(pwd)
+
+timeout 1800 bash scripts/setup-tools.sh || exit 1
+
+for preset in win64 win32; do
+  timeout 600 cmake --preset "$preset" >/dev/null || { echo "configure $preset failed" >&2; exit 1; }
+  timeout 2400 cmake --build --preset "$preset" || { echo "build $preset failed" >&2; exit 1; }
+done
+
+export WINEPREFIX="$top/build/wine-test/prefix"
+rm -rf "$top/build/wine-test"
+mkdir -p "$top/build/wine-test"
+. scripts/wine-env.sh
+trap stop_private_session EXIT
+
+start_private_display || exit 1
+prepare_prefix
+
+timeout 2400 ctest --test-dir build/win64 --output-on-failure
+status=$?
+stop_private_session
+exit $status

@@ -1,0 +1,7 @@
+#include "app/process_state.h"
+
+HINSTANCE AppInstance = nullptr;
+DWORD MainThreadId = 0;
+volatile bool ShuttingDown = false;
+
+void RecordMainThread() { MainThreadId = GetCurrentThreadId(); }

@@ -1,0 +1,107 @@
+#include "model/node_list.h"
+
+#include "model/folder_node.h"
+
+void NodeList::Init() {
+  head = nullptr;
+  tail = nullptr;
+  lock = nullptr;
+}
+
+void NodeList::Acquire() {
+  if (!lock) {
+    HANDLE fresh = CreateMutexA(nullptr, FALSE, nullptr);
+    if (InterlockedCompareExchangePointer(&lock, fresh, nullptr) != nullptr) CloseHandle(fresh);
+  }
+  WaitForSingleObject(lock, INFINITE);
+}
+
+void NodeList::Release() { ReleaseMutex(lock); }
+
+NodeListEntry* NodeList::Append(FolderNode* value) {
+  Acquire();
+  auto* entry = new NodeListEntry{value, nullptr};
+  if (tail)
+    tail->next = entry;
+  else
+    head = entry;
+  tail = entry;
+  Release();
+  return entry;
+}
+
+FolderNode* NodeList::PopFront() {
+  Acquire();
+  FolderNode* value = nullptr;
+  if (NodeListEntry* entry = head) {
+    head = entry->next;
+    if (!head) tail = nullptr;
+    value = entry->value;
+    delete entry;
+  }
+  Release();
+  return value;
+}
+
+FolderNode* NodeList::PeekFront() {
+  Acquire();
+  FolderNode* value = head ? head->value : nullptr;
+  Release();
+  return value;
+}
+
+bool NodeList::Remove(FolderNode* value) {
+  Acquire();
+  bool found = false;
+  NodeListEntry* previous = nullptr;
+  for (NodeListEntry* entry = head; entry; previous = entry, entry = entry->next) {
+    if (entry->value != value) continue;
+    (previous ? previous->next : head) = entry->next;
+    if (tail == entry) tail = previous;
+    delete entry;
+    found = true;
+    break;
+  }
+  Release();
+  return found;
+}
+
+FolderNode* NodeList::SearchByIdList(LPCITEMIDLIST list, bool take) {
+  if (!list) return nullptr;
+  IShellFolder* desktop = nullptr;
+  if (FAILED(SHGetDesktopFolder(&desktop))) return nullptr;
+  Acquire();
+  FolderNode* found = nullptr;
+  NodeListEntry* previous = nullptr;
+  for (NodeListEntry* entry = head; entry; previous = entry, entry = entry->next) {
+    FolderNode* node = entry->value;
+    if (!IsFolderNode(node) || !node->absoluteIdList) continue;
+    if (desktop->CompareIDs(0, node->absoluteIdList, list) != 0) continue;
+    found = node;
+    if (take) {
+      (previous ? previous->next : head) = entry->next;
+      if (tail == entry) tail = previous;
+      delete entry;
+    }
+    break;
+  }
+  Release();
+  desktop->Release();
+  return found;
+}
+
+FolderNode* NodeList::TakeByIdList(LPCITEMIDLIST list) { return SearchByIdList(list, true); }
+
+FolderNode* NodeList::FindByIdList(LPCITEMIDLIST list) { return SearchByIdList(list, false); }
+
+void NodeList::Clear() {
+  Acquire();
+  NodeListEntry* entry = head;
+  head = tail = nullptr;
+  Release();
+  while (entry) {
+    NodeListEntry* next = entry->next;
+    delete entry;
+    entry = next;
+  }
+}

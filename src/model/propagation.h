@@ -1,0 +1,14 @@
+// Upward bookkeeping of totals and completeness.  Ancestors' totals change
+// only by signed deltas; nothing re-sums a subtree.
+#pragma once
+#include <cstdint>
+
+struct FolderNode;
+
+// Adds the deltas to every ancestor's subtree totals up to the drive root and
+// counts the node's completion into its parent.
+void PropagateDelta(FolderNode* child, int64_t bytesDelta, int64_t allocatedDelta);
+
+// Prepares a known subfolder for re-enumeration: it and its ancestors lose
+// their final state until completions report upward again.
+void ResetCompleteness(FolderNode* node);

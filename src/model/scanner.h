@@ -1,0 +1,18 @@
+// Fills the folder tree with real numbers: one enumeration lists a folder's
+// entries once, sizes its files, creates or reuses a node per subfolder and
+// reports the change of its own totals upward.
+#pragma once
+#include <cstdint>
+
+struct FolderNode;
+struct NodeList;
+struct WorkerRecord;
+
+// Returns 1 when the folder could be listed, 0 when not.
+int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, bool descendKnown);
+
+// Breadth-first scan from |node|; |worker|'s stop flag is read between folders.
+int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker);
+
+// Enumerates one folder without descending (expanding an unscanned folder, refresh).
+int ScanOneLevel(FolderNode* node);

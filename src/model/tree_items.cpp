@@ -1,0 +1,36 @@
+#include "model/tree_items.h"
+
+#include "model/folder_node.h"
+
+FolderNode* NodeFromItem(HWND tree, HTREEITEM item) {
+  if (!item) return nullptr;
+  TVITEMA tv = {};
+  tv.mask = TVIF_HANDLE | TVIF_PARAM;
+  tv.hItem = item;
+  if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return nullptr;
+  return reinterpret_cast<FolderNode*>(tv.lParam);
+}
+
+void SetHasChildren(HWND tree, HTREEITEM item, int flag) {
+  if (!item) return;
+  TVITEMA tv = {};
+  tv.mask = TVIF_CHILDREN;
+  tv.hItem = item;
+  tv.cChildren = flag;
+  SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+}
+
+HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
+                           FolderNode* node) {
+  TVINSERTSTRUCTA insert = {};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_FIRST;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.item.pszText = const_cast<char*>(text);
+  insert.item.iImage = image;
+  insert.item.iSelectedImage = selectedImage;
+  insert.item.lParam = reinterpret_cast<LPARAM>(node);
+  return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+FolderNode* ParentNode(HWND tree, HTREEITEM item) { return NodeFromItem(tree, ParentItem(tree, item)); }

@@ -1,0 +1,24 @@
+// Tree-control operations on folder items.  Navigation uses TVM_GETNEXTITEM
+// only, so the same calls work from worker threads (they are sent to the
+// user-interface thread that owns the control).
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+struct FolderNode;
+
+FolderNode* NodeFromItem(HWND tree, HTREEITEM item);
+void SetHasChildren(HWND tree, HTREEITEM item, int flag);
+HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
+                           FolderNode* node);
+
+inline HTREEITEM TreeNext(HWND tree, HTREEITEM item, UINT code) {
+  return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+}
+inline HTREEITEM ParentItem(HWND tree, HTREEITEM item) { return item ? TreeNext(tree, item, TVGN_PARENT) : nullptr; }
+inline HTREEITEM FirstChildItem(HWND tree, HTREEITEM item) { return TreeNext(tree, item, TVGN_CHILD); }
+inline HTREEITEM NextSiblingItem(HWND tree, HTREEITEM item) { return TreeNext(tree, item, TVGN_NEXT); }
+inline HTREEITEM TopItem(HWND tree) { return TreeNext(tree, nullptr, TVGN_ROOT); }
+
+// The node of the item's parent, or null.
+FolderNode* ParentNode(HWND tree, HTREEITEM item);

@@ -1,0 +1,66 @@
+#include "pane/pane_controls.h"
+
+#include <cstring>
+
+#include "model/folder_node.h"
+
+PaneControls Panes = {};
+bool FindResultsMode = false;
+ResortBranchFunction ResortBranchHook = nullptr;
+
+namespace {
+
+HTREEITEM ActiveItemOf(FolderNode* node) { return FindResultsMode ? node->findItem : node->mainItem; }
+
+// TVM_GETITEMRECT takes the item handle in the rectangle it fills.
+bool ItemRect(HWND tree, HTREEITEM item, RECT* rect) {
+  std::memset(rect, 0, sizeof *rect);
+  std::memcpy(rect, &item, sizeof item);
+  return SendMessageA(tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(rect)) != 0;
+}
+
+}  // namespace
+
+void InvalidateNodeRow(FolderNode* node) {
+  HWND list = ActiveList();
+  if (!list) return;
+  if (!IsFolderNode(node)) {
+    InvalidateRect(list, nullptr, FALSE);
+    return;
+  }
+  HTREEITEM item = ActiveItemOf(node);
+  if (!item) return;
+  RECT band;
+  if (!ItemRect(ActiveTree(), item, &band)) return;
+  RECT client;
+  GetClientRect(ActiveTree(), &client);
+  band.left = 0;
+  band.right = client.right;
+  InvalidateRect(list, &band, FALSE);
+}
+
+void InvalidateNodeItem(FolderNode* node) {
+  if (!IsFolderNode(node)) {
+    if (Panes.mainTree) InvalidateRect(Panes.mainTree, nullptr, FALSE);
+    return;
+  }
+  HWND tree = ActiveTree();
+  HTREEITEM item = ActiveItemOf(node);
+  if (!tree || !item) return;
+  RECT rect;
+  if (ItemRect(tree, item, &rect)) InvalidateRect(tree, &rect, FALSE);
+}
+
+void AlignListTop() {
+  HWND tree = ActiveTree();
+  HWND list = ActiveList();
+  if (!tree || !list) return;
+  auto first = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0));
+  if (!first) return;
+  LRESULT index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(first));
+  if (index != LB_ERR) SendMessageA(list, LB_SETTOPINDEX, index, 0);
+}
+
+void ResortBranch(HWND tree, HTREEITEM start) {
+  if (ResortBranchHook) ResortBranchHook(tree, start);
+}

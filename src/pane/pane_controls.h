@@ -1,0 +1,34 @@
+// The two tree views and their paired detail lists, as the model and the
+// scanner reach them.  The main window sets the handles when it creates the
+// panes (tests set them on their own windows).
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+struct FolderNode;
+
+struct PaneControls {
+  HWND mainTree;
+  HWND mainList;  // detail list paired with the main tree
+  HWND findTree;  // find-results tree
+  HWND findList;
+};
+extern PaneControls Panes;
+extern bool FindResultsMode;  // the find-results tree is the one shown
+
+inline HWND ActiveTree() { return FindResultsMode ? Panes.findTree : Panes.mainTree; }
+inline HWND ActiveList() { return FindResultsMode ? Panes.findList : Panes.mainList; }
+
+// Repaints the node's row in the active detail list (the whole list for an
+// invalid node); the second form repaints its tree item instead.
+void InvalidateNodeRow(FolderNode* node);
+void InvalidateNodeItem(FolderNode* node);
+
+// Sets the active list's top entry to the tree's first visible item.
+void AlignListTop();
+
+// Re-sorts the expanded part of a branch by the current sort column.  The
+// sorting code installs itself here; until then branches keep their order.
+using ResortBranchFunction = void (*)(HWND tree, HTREEITEM start);
+extern ResortBranchFunction ResortBranchHook;
+void ResortBranch(HWND tree, HTREEITEM start);

@@ -1,0 +1,161 @@
+#include "shell/shell_items.h"
+
+#include <cstring>
+
+namespace {
+
+// Copies at most |max| - 1 bytes and always terminates.
+void CopyBounded(char* out, const char* text, size_t max) {
+  size_t n = 0;
+  while (n + 1 < max && text[n]) {
+    out[n] = text[n];
+    ++n;
+  }
+  out[n] = 0;
+}
+
+}  // namespace
+
+int DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, char* out) {
+  out[0] = 0;
+  if (!folder) return 0;
+  STRRET ret;
+  ret.uType = STRRET_CSTR;
+  ret.cStr[0] = 0;
+  if (FAILED(folder->GetDisplayNameOf(item, flags, &ret))) return 0;
+  switch (ret.uType) {
+    case STRRET_WSTR: {
+      if (!ret.pOleStr) return 0;
+      int n = WideCharToMultiByte(CP_ACP, 0, ret.pOleStr, -1, out, SHELL_TEXT_MAX, nullptr, nullptr);
+      out[SHELL_TEXT_MAX - 1] = 0;
+      CoTaskMemFree(ret.pOleStr);
+      return n > 0 ? 1 : 0;
+    }
+    case STRRET_OFFSET:
+      // The text lives inside the identifier list itself, not in the STRRET.
+      if (!item) return 0;
+      CopyBounded(out, reinterpret_cast<const char*>(item) + ret.uOffset, SHELL_TEXT_MAX);
+      return 1;
+    case STRRET_CSTR:
+      CopyBounded(out, ret.cStr, sizeof ret.cStr < SHELL_TEXT_MAX ? sizeof ret.cStr : SHELL_TEXT_MAX);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+LPITEMIDLIST IdListFromPath(const char* path, IShellFolder* folder, ULONG* attributes) {
+  if (!path) return nullptr;
+  IMalloc* allocator = nullptr;
+  if (FAILED(SHGetMalloc(&allocator))) return nullptr;
+  IShellFolder* desktop = nullptr;
+  if (!folder) {
+    if (FAILED(SHGetDesktopFolder(&desktop))) {
+      allocator->Release();
+      return nullptr;
+    }
+    folder = desktop;
+  }
+  WCHAR wide[SHELL_WIDE_MAX];
+  LPITEMIDLIST result = nullptr;
+  if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, wide, SHELL_WIDE_MAX) > 0) {
+    LPITEMIDLIST parsed = nullptr;
+    ULONG eaten = 0;
+    if (SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, wide, &eaten, &parsed, attributes)) && parsed) {
+      result = CopyIdList(allocator, parsed);
+      allocator->Free(parsed);
+    }
+  }
+  if (desktop) desktop->Release();
+  allocator->Release();
+  return result;
+}
+
+HRESULT FolderFromPath(const char* path, IShellFolder** out) {
+  *out = nullptr;
+  IMalloc* allocator = nullptr;
+  HRESULT hr = SHGetMalloc(&allocator);
+  if (FAILED(hr)) return hr;
+  IShellFolder* desktop = nullptr;
+  hr = SHGetDesktopFolder(&desktop);
+  if (SUCCEEDED(hr)) {
+    WCHAR wide[SHELL_WIDE_MAX];
+    if (MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, path, -1, wide, SHELL_WIDE_MAX) <= 0) {
+      hr = E_INVALIDARG;
+    } else {
+      LPITEMIDLIST parsed = nullptr;
+      ULONG eaten = 0;
+      hr = desktop->ParseDisplayName(nullptr, nullptr, wide, &eaten, &parsed, nullptr);
+      if (SUCCEEDED(hr)) {
+        hr = desktop->BindToObject(parsed, nullptr, IID_IShellFolder, reinterpret_cast<void**>(out));
+        allocator->Free(parsed);
+      }
+    }
+    desktop->Release();
+  }
+  allocator->Release();
+  return hr;
+}
+
+UINT IdListSize(LPCITEMIDLIST list) {
+  if (!list) return 0;
+  UINT size = 0;
+  while (list->mkid.cb) {
+    size += list->mkid.cb;
+    list = NextIdItem(list);
+  }
+  return size + 2;
+}
+
+LPITEMIDLIST NextIdItem(LPCITEMIDLIST item) {
+  return reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<BYTE*>(const_cast<ITEMIDLIST*>(item)) + item->mkid.cb);
+}
+
+void* AllocZeroed(SIZE_T size) {
+  IMalloc* allocator = nullptr;
+  if (FAILED(SHGetMalloc(&allocator))) return nullptr;
+  void* memory = allocator->Alloc(size);
+  if (memory) std::memset(memory, 0, size);
+  allocator->Release();
+  return memory;
+}
+
+LPITEMIDLIST ConcatIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second) {
+  UINT firstSize = first ? IdListSize(first) - 2 : 0;
+  UINT secondSize = IdListSize(second);
+  if (!second) secondSize = 2;  // an empty second list still needs its terminator
+  auto* result = static_cast<BYTE*>(AllocZeroed(firstSize + secondSize));
+  if (!result) return nullptr;
+  if (firstSize) std::memcpy(result, first, firstSize);
+  if (second) std::memcpy(result + firstSize, second, secondSize);
+  return reinterpret_cast<LPITEMIDLIST>(result);
+}
+
+LPITEMIDLIST CopyIdList(IMalloc* allocator, LPCITEMIDLIST list) {
+  if (!allocator || !list) return nullptr;
+  UINT size = IdListSize(list);
+  void* copy = allocator->Alloc(size);
+  if (copy) std::memcpy(copy, list, size);
+  return static_cast<LPITEMIDLIST>(copy);
+}
+
+void FreeIdList(LPITEMIDLIST list) {
+  if (!list) return;
+  IMalloc* allocator = nullptr;
+  if (FAILED(SHGetMalloc(&allocator))) return;
+  allocator->Free(list);
+  allocator->Release();
+}
+
+int SystemIconIndex(LPCITEMIDLIST absolute, UINT flags) {
+  SHFILEINFOA info;
+  std::memset(&info, 0, sizeof info);
+  SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info, flags);
+  return info.iIcon;
+}
+
+void ItemIcons(LPCITEMIDLIST absolute, TVITEMA* item) {
+  item->iImage = SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON);
+  item->iSelectedImage =
+      SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON | SHGFI_OPENICON);
+}

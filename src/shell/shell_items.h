@@ -1,0 +1,31 @@
+// Thin helpers over the shell namespace: identifier lists, display names,
+// folder objects and system icons.  They keep no state, so any thread may call
+// them; each call takes the shell allocator and the desktop folder itself.
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+#include <commctrl.h>
+
+constexpr int SHELL_TEXT_MAX = MAX_PATH;       // ANSI names and paths, with terminator
+constexpr int SHELL_WIDE_MAX = 2 * MAX_PATH;   // wide conversion buffer, in characters
+
+// IShellFolder::GetDisplayNameOf into a 260-byte ANSI buffer; 1 on success.
+int DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, char* out);
+
+// Parses an ANSI path in |folder| (the desktop when null).  |attributes| may be
+// null; otherwise it carries the request in and the answer out.  The result is
+// allocated with the shell allocator, or null.
+LPITEMIDLIST IdListFromPath(const char* path, IShellFolder* folder, ULONG* attributes);
+
+// Binds |path| to its IShellFolder; |out| holds one reference on success.
+HRESULT FolderFromPath(const char* path, IShellFolder** out);
+
+UINT IdListSize(LPCITEMIDLIST list);
+LPITEMIDLIST NextIdItem(LPCITEMIDLIST item);
+void* AllocZeroed(SIZE_T size);
+LPITEMIDLIST ConcatIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
+LPITEMIDLIST CopyIdList(IMalloc* allocator, LPCITEMIDLIST list);
+void FreeIdList(LPITEMIDLIST list);
+
+int SystemIconIndex(LPCITEMIDLIST absolute, UINT flags);
+void ItemIcons(LPCITEMIDLIST absolute, TVITEMA* item);

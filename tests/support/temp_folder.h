@@ -1,0 +1,29 @@
+// A scratch folder under the Wine user's temp directory, removed with
+// everything in it when the object goes away.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // Full path of |relative| inside the folder, with a trailing backslash for "".
+  std::string Path(const std::string& relative = "") const;
+  void MakeFolder(const std::string& relative) const;
+  // A file of |size| bytes; sizes above 4 GiB are made sparse (no disk space).
+  void MakeFile(const std::string& relative, uint64_t size) const;
+  void Remove(const std::string& relative) const;
+
+ private:
+  std::string root_;  // ends in a backslash
+};
+
+// Deletes a file or a whole folder; wide \\?\ paths, so long paths work too.
+void RemoveRecursively(const std::wstring& path);
+std::wstring Widen(const std::string& text);
