@@ -20,6 +20,12 @@ constexpr ULONG FOLDER_ATTRIBUTE_REQUEST = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO
 
 bool IsDotEntry(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
 
+// A name the ANSI code page cannot hold comes back with '?' in it, which as a
+// path is a wildcard and could name another folder.  The shell keeps the long
+// name in the identifier list, so a short name would not survive either: the
+// folder is skipped.
+bool HoldsUnrepresentableName(const WIN32_FIND_DATAA& entry) { return std::strchr(entry.cFileName, '?') != nullptr; }
+
 void RaiseTime(FILETIME* stored, const FILETIME& candidate) {
   if (CompareFileTime(&candidate, stored) > 0) *stored = candidate;
 }
@@ -117,16 +123,18 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
         continue;
       }
 
+      if (HoldsUnrepresentableName(entry)) continue;
+      const char* childName = entry.cFileName;
       char childPath[MAX_PATH];
       // The child's own search pattern must still fit the ANSI path limit.
-      int childLength = std::snprintf(childPath, sizeof childPath, "%s%s\\", path, entry.cFileName);
+      int childLength = std::snprintf(childPath, sizeof childPath, "%s%s\\", path, childName);
       if (childLength < 0 || childLength + 3 >= int(sizeof childPath)) continue;
       if (!folderTried) {
         folderTried = true;
         FolderFromPath(path, &folder);
       }
       if (!folder) continue;
-      LPITEMIDLIST relative = IdListFromPath(entry.cFileName, folder, nullptr);
+      LPITEMIDLIST relative = IdListFromPath(childName, folder, nullptr);
       ULONG attributes = FOLDER_ATTRIBUTE_REQUEST;
       LPITEMIDLIST absolute = IdListFromPath(childPath, nullptr, &attributes);
       if (!absolute || !relative) {

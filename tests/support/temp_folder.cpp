@@ -9,6 +9,15 @@ std::wstring Widen(const std::string& text) {
   return wide;
 }
 
+std::string Narrow(const std::wstring& text) {
+  BOOL lossy = FALSE;
+  int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  if (n <= 1 || lossy) return std::string();
+  std::string narrow(n - 1, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0], n, nullptr, nullptr);
+  return narrow;
+}
+
 void RemoveRecursively(const std::wstring& path) {
   std::wstring full = path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
   while (!full.empty() && full.back() == L'\\') full.pop_back();

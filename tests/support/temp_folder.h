@@ -27,3 +27,5 @@ class TempFolder {
 // Deletes a file or a whole folder; wide \\?\ paths, so long paths work too.
 void RemoveRecursively(const std::wstring& path);
 std::wstring Widen(const std::string& text);
+// In the ANSI code page; empty when the code page cannot hold every character.
+std::string Narrow(const std::wstring& text);

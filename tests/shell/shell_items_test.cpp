@@ -1,0 +1,164 @@
+// Identifier lists, display names in each of the shell's return forms, and
+// paths that go through the shell and come back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "shell/shell_items.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+// Answers GetDisplayNameOf in whichever STRRET form the test asks for.
+class NamingFolder : public IShellFolder {
+ public:
+  UINT form = STRRET_CSTR;
+  std::wstring wide;
+  UINT offset = 0;
+  std::string narrow;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, LPBC, LPOLESTR, ULONG*, LPITEMIDLIST*, ULONG*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST, LPBC, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST, LPBC, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, LPCITEMIDLIST*, SFGAOF*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void**) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET* out) override {
+    out->uType = form;
+    switch (form) {
+      case STRRET_WSTR: {
+        size_t bytes = (wide.size() + 1) * sizeof(WCHAR);
+        out->pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+        std::memcpy(out->pOleStr, wide.c_str(), bytes);
+        break;
+      }
+      case STRRET_OFFSET:
+        out->uOffset = offset;
+        break;
+      default:
+        lstrcpynA(out->cStr, narrow.c_str(), sizeof out->cStr);
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND, LPCITEMIDLIST, LPCOLESTR, SHGDNF, LPITEMIDLIST*) override {
+    return E_NOTIMPL;
+  }
+};
+
+TEST(IdentifierLists, SizesCountTheTerminator) {
+  EXPECT_EQ(0u, IdListSize(nullptr));
+  BYTE empty[2] = {0, 0};
+  EXPECT_EQ(2u, IdListSize(reinterpret_cast<LPCITEMIDLIST>(empty)));
+  // Two items of 5 and 3 bytes.
+  BYTE two[10] = {5, 0, 'a', 'b', 'c', 3, 0, 'd', 0, 0};
+  auto* list = reinterpret_cast<LPCITEMIDLIST>(two);
+  EXPECT_EQ(10u, IdListSize(list));
+  EXPECT_EQ(reinterpret_cast<BYTE*>(two) + 5, reinterpret_cast<BYTE*>(NextIdItem(list)));
+
+  LPITEMIDLIST joined = ConcatIdLists(list, list);
+  ASSERT_NE(nullptr, joined);
+  EXPECT_EQ(18u, IdListSize(joined));
+  EXPECT_EQ(0, std::memcmp(joined, two, 8));
+  EXPECT_EQ(0, std::memcmp(reinterpret_cast<BYTE*>(joined) + 8, two, 10));
+  FreeIdList(joined);
+
+  LPITEMIDLIST second = ConcatIdLists(nullptr, list);
+  ASSERT_NE(nullptr, second);
+  EXPECT_EQ(0, std::memcmp(second, two, 10));
+  FreeIdList(second);
+  LPITEMIDLIST first = ConcatIdLists(list, nullptr);
+  ASSERT_NE(nullptr, first);
+  EXPECT_EQ(10u, IdListSize(first));
+  FreeIdList(first);
+
+  auto* zeroed = static_cast<BYTE*>(AllocZeroed(64));
+  ASSERT_NE(nullptr, zeroed);
+  for (int i = 0; i < 64; ++i) EXPECT_EQ(0, zeroed[i]);
+  FreeIdList(reinterpret_cast<LPITEMIDLIST>(zeroed));
+}
+
+TEST(DisplayNames, EveryReturnFormEndsInTheBuffer) {
+  NamingFolder folder;
+  char out[SHELL_TEXT_MAX];
+
+  folder.narrow = "C form";
+  EXPECT_EQ(1, DisplayNameOf(&folder, nullptr, SHGDN_NORMAL, out));
+  EXPECT_STREQ("C form", out);
+
+  folder.form = STRRET_WSTR;
+  folder.wide = L"wide form";
+  EXPECT_EQ(1, DisplayNameOf(&folder, nullptr, SHGDN_NORMAL, out));
+  EXPECT_STREQ("wide form", out);
+
+  // The offset form points into the identifier list itself.
+  BYTE item[16] = {14, 0, 0, 0, 'i', 'n', ' ', 'i', 't', 'e', 'm', 0, 0, 0, 0, 0};
+  folder.form = STRRET_OFFSET;
+  folder.offset = 4;
+  EXPECT_EQ(1, DisplayNameOf(&folder, reinterpret_cast<LPCITEMIDLIST>(item), SHGDN_NORMAL, out));
+  EXPECT_STREQ("in item", out);
+
+  EXPECT_EQ(0, DisplayNameOf(nullptr, nullptr, SHGDN_NORMAL, out));
+  EXPECT_STREQ("", out);
+}
+
+TEST(DisplayNames, OverlongWideNameNeverOverrunsTheBuffer) {
+  NamingFolder folder;
+  folder.form = STRRET_WSTR;
+  folder.wide = std::wstring(400, L'w');
+  char out[SHELL_TEXT_MAX + 8];
+  std::memset(out, '#', sizeof out);
+  DisplayNameOf(&folder, nullptr, SHGDN_NORMAL, out);
+  EXPECT_LT(std::strlen(out), size_t(SHELL_TEXT_MAX));
+  EXPECT_EQ('#', out[SHELL_TEXT_MAX]);
+}
+
+TEST(ShellPaths, FolderPathsGoThroughTheShellAndBack) {
+  TempFolder temp;
+  // A Chinese name in the ANSI code page must survive the round trip.
+  const std::string chinese = Narrow(L"\u6570\u636E");
+  if (chinese.empty()) GTEST_SKIP() << "the ANSI code page has no Chinese";
+  temp.MakeFolder(chinese);
+  const std::string path = temp.Path(chinese);
+  ULONG attributes = SFGAO_FOLDER | SFGAO_FILESYSTEM;
+  LPITEMIDLIST absolute = IdListFromPath(path.c_str(), nullptr, &attributes);
+  ASSERT_NE(nullptr, absolute) << path;
+  EXPECT_EQ(ULONG(SFGAO_FOLDER | SFGAO_FILESYSTEM), attributes & (SFGAO_FOLDER | SFGAO_FILESYSTEM));
+  char back[MAX_PATH];
+  ASSERT_TRUE(SHGetPathFromIDListA(absolute, back));
+  EXPECT_EQ(0, lstrcmpiA(path.c_str(), back));
+
+  IShellFolder* parent = nullptr;
+  ASSERT_EQ(S_OK, FolderFromPath(temp.Path().c_str(), &parent));
+  LPITEMIDLIST relative = IdListFromPath(chinese.c_str(), parent, nullptr);
+  ASSERT_NE(nullptr, relative);
+  char name[SHELL_TEXT_MAX];
+  ASSERT_EQ(1, DisplayNameOf(parent, relative, SHGDN_NORMAL, name));
+  EXPECT_EQ(chinese, name);
+  ASSERT_EQ(1, DisplayNameOf(parent, relative, SHGDN_FORPARSING, name));
+  EXPECT_EQ(0, lstrcmpiA(path.c_str(), name));
+
+  EXPECT_GE(SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON), 0);
+  FreeIdList(relative);
+  FreeIdList(absolute);
+  parent->Release();
+
+  EXPECT_EQ(nullptr, IdListFromPath(temp.Path("missing").c_str(), nullptr, nullptr));
+  IShellFolder* none = reinterpret_cast<IShellFolder*>(1);
+  EXPECT_TRUE(FAILED(FolderFromPath(temp.Path("missing").c_str(), &none)));
+  EXPECT_EQ(nullptr, none);
+}
+
+}  // namespace
