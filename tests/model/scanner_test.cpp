@@ -6,6 +6,7 @@
 #include "model/folder_node.h"
 #include "model/node_removal.h"
 #include "model/scanner.h"
+#include "model/tree_items.h"
 #include "model/volume.h"
 #include "model/worker_record.h"
 #include "support/fixed_geometry.h"
@@ -46,13 +47,37 @@ class ScanTest : public ::testing::Test {
 
 constexpr uint8_t FINAL = FILES_COUNTED | SUBTREE_COMPLETE;
 
-TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasures) {
+// Sums the own values below |node| by walking its items, to check the
+// propagated subtree values against.
+void SumDescendants(HWND tree, FolderNode* node, int64_t* bytes, int64_t* allocated) {
+  for (HTREEITEM item = FirstChildItem(tree, node->mainItem); item; item = NextSiblingItem(tree, item)) {
+    FolderNode* child = NodeFromItem(tree, item);
+    *bytes += child->ownBytes;
+    *allocated += child->ownAllocated;
+    SumDescendants(tree, child, bytes, allocated);
+  }
+}
+
+void ExpectSubtreeInvariant(HWND tree, FolderNode* node) {
+  int64_t bytes = 0, allocated = 0;
+  SumDescendants(tree, node, &bytes, &allocated);
+  EXPECT_EQ(bytes, node->subtreeBytes);
+  EXPECT_EQ(allocated, node->subtreeAllocated);
+  for (HTREEITEM item = FirstChildItem(tree, node->mainItem); item; item = NextSiblingItem(tree, item))
+    ExpectSubtreeInvariant(tree, NodeFromItem(tree, item));
+}
+
+TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasuresOnTheRealClusterSize) {
+  ScopedDriveQueries system(nullptr);
+  const int64_t cluster = ClusterSize(folder);
+  ASSERT_GT(cluster, 0);
+  auto rounded = [&](uint32_t size) { return int64_t(RoundToClusters(size, uint32_t(cluster))); };
   MakeSample();
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
 
   EXPECT_EQ(3, folder->fileCount);
   EXPECT_EQ(0 + 4096 + 5000, folder->ownBytes);
-  EXPECT_EQ(CLUSTER + 0 + 4096 + 8192, folder->ownAllocated);
+  EXPECT_EQ(cluster + rounded(0) + rounded(4096) + rounded(5000), folder->ownAllocated);
   EXPECT_EQ(1, folder->subfolderCount);
 
   FolderNode* sub = panes.Child(folder, "sub");
@@ -61,17 +86,16 @@ TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasures) {
   ASSERT_NE(nullptr, empty);
   EXPECT_EQ(1, sub->fileCount);
   EXPECT_EQ(5000, sub->ownBytes);
-  EXPECT_EQ(CLUSTER + 8192, sub->ownAllocated);
+  EXPECT_EQ(cluster + rounded(5000), sub->ownAllocated);
+  EXPECT_EQ(1, sub->subfolderCount);
   EXPECT_EQ(0, empty->fileCount);
   EXPECT_EQ(0, empty->ownBytes);
-  EXPECT_EQ(CLUSTER, empty->ownAllocated);
+  EXPECT_EQ(cluster, empty->ownAllocated);
+  EXPECT_EQ(0, empty->subfolderCount);
 
-  // Subtree totals are the sums of everything below, at every level.
   EXPECT_EQ(5000, folder->subtreeBytes);
-  EXPECT_EQ(sub->ownAllocated + empty->ownAllocated, folder->subtreeAllocated);
-  EXPECT_EQ(CLUSTER, sub->subtreeAllocated);
-  EXPECT_EQ(folder->ownBytes + folder->subtreeBytes, drive->subtreeBytes);
-  EXPECT_EQ(folder->ownAllocated + folder->subtreeAllocated, drive->subtreeAllocated);
+  EXPECT_EQ(2 * cluster + rounded(5000), folder->subtreeAllocated);
+  ExpectSubtreeInvariant(panes.tree(), drive);
   EXPECT_EQ(0, top->subtreeBytes) << "propagation stops at the drive root";
 
   for (FolderNode* node : {folder, sub, empty}) {
@@ -97,16 +121,13 @@ TEST_F(ScanTest, FilesOver4GiBContributeTheirLowPartOnly) {
   EXPECT_EQ(CLUSTER + 8192, folder->ownAllocated);
 }
 
-TEST_F(ScanTest, RealClusterSizeOfTheWinePrefixDrive) {
+TEST_F(ScanTest, TheWinePrefixDriveIsAFixedDiskWithPowerOfTwoClusters) {
   ScopedDriveQueries system(nullptr);
   uint32_t cluster = ClusterSize(folder);
-  ASSERT_GT(cluster, 0u);
-  EXPECT_EQ(0u, cluster & (cluster - 1)) << "a cluster is a power of two: " << cluster;
-  temp.MakeFile("c.bin", 5000);
-  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-  EXPECT_EQ(int64_t(cluster) + RoundToClusters(5000, cluster), folder->ownAllocated);
+  EXPECT_EQ(0u, cluster & (cluster - 1)) << cluster;
   EXPECT_NE(0, drive->flags & DRIVE_INFO_VALID);
   EXPECT_EQ(UINT(DRIVE_FIXED), drive->driveType);
+  EXPECT_GT(drive->totalBytes, drive->freeBytes);
 }
 
 TEST_F(ScanTest, FolderDatesRiseToTheLatestFileInside) {
