@@ -5,3 +5,6 @@ DWORD MainThreadId = 0;
 volatile bool ShuttingDown = false;
 
 void RecordMainThread() { MainThreadId = GetCurrentThreadId(); }
+
+char startPath[MAX_PATH] = "";
+bool StartFolderGiven = false;

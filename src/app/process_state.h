@@ -8,3 +8,8 @@ extern volatile bool ShuttingDown;  // set when the main window starts being des
 
 void RecordMainThread();
 inline bool OnMainThread() { return GetCurrentThreadId() == MainThreadId; }
+
+// The folder named on the command line (or saved at the last exit), and
+// whether the command line named one that exists.
+extern char startPath[MAX_PATH];
+extern bool StartFolderGiven;

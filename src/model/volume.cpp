@@ -7,9 +7,9 @@
 #include "model/folder_node.h"
 #include "model/tree_items.h"
 #include "pane/pane_controls.h"
+#include "settings/settings_record.h"
 
 DriveMethod CurrentDriveMethod = DRIVE_METHOD_EX;
-uint8_t SizeMode = 1;
 
 bool SelectDriveMethod(DWORD platformId, DWORD majorVersion, DWORD buildNumber, DriveMethod* method) {
   if (majorVersion <= 3) return false;
@@ -190,7 +190,8 @@ uint32_t ClusterSize(FolderNode* node) {
 
 NodeSizeTriple NodeSizes(const FolderNode* node) {
   NodeSizeTriple sizes;
-  if (SizeMode == 0) {
+  // 0 = the sizes the files report, 1 = actual disk usage (whole clusters).
+  if (Settings.SizeMode == 0) {
     sizes.own = node->ownBytes;
     sizes.subtree = node->subtreeBytes;
   } else {

@@ -62,9 +62,6 @@ inline uint32_t RoundToClusters(uint32_t size, uint32_t cluster) {
   return (size / cluster + 1) * cluster;
 }
 
-// 0 = the sizes the files report, 1 = actual disk usage (whole clusters).
-extern uint8_t SizeMode;
-
 struct NodeSizeTriple {
   int64_t own;
   int64_t subtree;

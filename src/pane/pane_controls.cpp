@@ -6,6 +6,7 @@
 
 PaneControls Panes = {};
 bool FindResultsMode = false;
+FolderNode* CurrentFolder = nullptr;
 ResortBranchFunction ResortBranchHook = nullptr;
 
 namespace {

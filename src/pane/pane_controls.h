@@ -15,6 +15,8 @@ struct PaneControls {
 };
 extern PaneControls Panes;
 extern bool FindResultsMode;  // the find-results tree is the one shown
+// The folder the user has selected in the active tree; null before any.
+extern FolderNode* CurrentFolder;
 
 inline HWND ActiveTree() { return FindResultsMode ? Panes.findTree : Panes.mainTree; }
 inline HWND ActiveList() { return FindResultsMode ? Panes.findList : Panes.mainList; }

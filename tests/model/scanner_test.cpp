@@ -9,6 +9,7 @@
 #include "model/tree_items.h"
 #include "model/volume.h"
 #include "model/worker_record.h"
+#include "settings/settings_record.h"
 #include "support/fixed_geometry.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
@@ -107,9 +108,9 @@ TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasuresOnTheRealClusterSize) {
   EXPECT_FALSE(panes.ItemHasButton(empty));
   EXPECT_TRUE(panes.ItemHasButton(sub));
 
-  SizeMode = 0;
+  Settings.SizeMode = 0;
   EXPECT_EQ(folder->ownBytes + folder->subtreeBytes, NodeSizes(folder).total);
-  SizeMode = 1;
+  Settings.SizeMode = 1;
   EXPECT_EQ(folder->ownAllocated + folder->subtreeAllocated, NodeSizes(folder).total);
 }
 
