@@ -40,6 +40,13 @@ prepare_prefix() {
     timeout 300 wineboot -i >/dev/null 2>&1
     timeout 120 wineserver -w
   fi
+  # Wine links Desktop, Documents, Templates and the like to the host's home
+  # folder; a scan of C: would then walk the whole home folder once per link.
+  # The prefix keeps folders of its own instead.
+  local link
+  while IFS= read -r link; do
+    rm -f "$link" && mkdir -p "$link"
+  done < <(find "$WINEPREFIX/drive_c/users" -type l 2>/dev/null)
   timeout 60 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 }
 

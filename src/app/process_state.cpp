@@ -8,3 +8,4 @@ void RecordMainThread() { MainThreadId = GetCurrentThreadId(); }
 
 char startPath[MAX_PATH] = "";
 bool StartFolderGiven = false;
+HWND MainWindow = nullptr;

@@ -13,3 +13,6 @@ inline bool OnMainThread() { return GetCurrentThreadId() == MainThreadId; }
 // whether the command line named one that exists.
 extern char startPath[MAX_PATH];
 extern bool StartFolderGiven;
+
+// The main window, owner of the program's message boxes; null until it exists.
+extern HWND MainWindow;

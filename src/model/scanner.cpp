@@ -75,7 +75,8 @@ void TakeEntryTimes(FolderNode* child, const WIN32_FIND_DATAA& entry) {
 
 }  // namespace
 
-int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, bool descendKnown) {
+int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, bool descendKnown, OwnDelta* delta) {
+  if (delta) *delta = {0, 0};
   if (!IsFolderNode(node) || !node->absoluteIdList) return 0;
   char path[MAX_PATH];
   if (!SHGetPathFromIDListA(node->absoluteIdList, path)) return 0;
@@ -88,6 +89,12 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
   char pattern[MAX_PATH];
   if (std::snprintf(pattern, sizeof pattern, "%s*.*", path) >= int(sizeof pattern)) return 0;
 
+  // The old children are taken under the lock: a stopped scan and its
+  // successor may enumerate the same folder, and a list taken before the
+  // other one's insertions would add every subfolder a second time.
+  LockNode(node);
+  const int64_t bytesBefore = node->ownBytes;
+  const int64_t allocatedBefore = node->ownAllocated;
   HWND tree = Panes.mainTree;
   LocalNodeList oldChildren;
   for (HTREEITEM item = FirstChildItem(tree, node->mainItem); item; item = NextSiblingItem(tree, item)) {
@@ -95,7 +102,6 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
     if (IsFolderNode(child)) oldChildren.Append(child);
   }
 
-  LockNode(node);
   int result = 0;
   WIN32_FIND_DATAA entry;
   HANDLE search = FindFirstFileA(pattern, &entry);
@@ -123,6 +129,9 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
         continue;
       }
 
+      // Junctions and symbolic links lead to folders counted elsewhere, or
+      // back up the tree without end.
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
       if (HoldsUnrepresentableName(entry)) continue;
       const char* childName = entry.cFileName;
       char childPath[MAX_PATH];
@@ -171,6 +180,7 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
     SetHasChildren(tree, node->mainItem, 1);
   }
   node->scanState = SCAN_DONE;
+  if (delta) *delta = {node->ownBytes - bytesBefore, node->ownAllocated - allocatedBefore};
   UnlockNode(node);
 
   // Whatever was not seen again no longer exists (or none was, when listing failed).
@@ -192,11 +202,10 @@ int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
   int result = 0;
   while (current) {
     if (IsFolderNode(current)) {
-      const int64_t bytesBefore = current->ownBytes;
-      const int64_t allocatedBefore = current->ownAllocated;
-      result = EnumerateFolder(current, clusterSize, &queue, descendKnown);
+      OwnDelta delta;
+      result = EnumerateFolder(current, clusterSize, &queue, descendKnown, &delta);
       if (result) {
-        PropagateDelta(current, current->ownBytes - bytesBefore, current->ownAllocated - allocatedBefore);
+        PropagateDelta(current, delta.bytes, delta.allocated);
       } else {
         if (current == start) start = nullptr;
         if (current->kind == NODE_DRIVE_ROOT) break;
@@ -219,11 +228,10 @@ int ScanOneLevel(FolderNode* node) {
   if (!IsFolderNode(node) || !IsDriveRoot(node->root)) return 0;
   uint32_t clusterSize = ClusterSize(node);
   if (!(node->root->flags & DRIVE_INFO_VALID)) return 0;
-  const int64_t bytesBefore = node->ownBytes;
-  const int64_t allocatedBefore = node->ownAllocated;
-  int result = EnumerateFolder(node, clusterSize, nullptr, false);
+  OwnDelta delta;
+  int result = EnumerateFolder(node, clusterSize, nullptr, false, &delta);
   if (result) {
-    PropagateDelta(node, node->ownBytes - bytesBefore, node->ownAllocated - allocatedBefore);
+    PropagateDelta(node, delta.bytes, delta.allocated);
     LockNode(node);
     node->scanState = SCAN_DONE;
     UnlockNode(node);

@@ -1,11 +1,9 @@
-// A worker thread's parameter, stop flag and thread handle.
+// One record per worker thread: what it works on, its stop flag and its thread.
 #pragma once
 #include <windows.h>
 
-struct FolderNode;
-
 struct WorkerRecord {
-  volatile LONG stopRequested;  // read by the scanner once per folder, without locking
+  void* param;                  // a node for scans, a watch block for watchers, nothing for tree walks
+  volatile LONG stopRequested;  // polled by the worker at its own safe points, without locking
   HANDLE thread;
-  FolderNode* node;
 };

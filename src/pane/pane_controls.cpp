@@ -7,6 +7,7 @@
 PaneControls Panes = {};
 bool FindResultsMode = false;
 FolderNode* CurrentFolder = nullptr;
+int RowHeight = 16;
 ResortBranchFunction ResortBranchHook = nullptr;
 
 namespace {

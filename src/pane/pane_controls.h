@@ -15,6 +15,9 @@ struct PaneControls {
 };
 extern PaneControls Panes;
 extern bool FindResultsMode;  // the find-results tree is the one shown
+// Height of one tree item, and so of one detail-list entry (16 until the
+// first root item has been measured).
+extern int RowHeight;
 // The folder the user has selected in the active tree; null before any.
 extern FolderNode* CurrentFolder;
 

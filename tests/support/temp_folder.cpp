@@ -41,12 +41,22 @@ void RemoveRecursively(const std::wstring& path) {
   RemoveDirectoryW(full.c_str());
 }
 
-TempFolder::TempFolder() {
+namespace {
+
+std::string TempDirectory() {
   char base[MAX_PATH];
   GetTempPathA(sizeof base, base);
+  return base;
+}
+
+}  // namespace
+
+TempFolder::TempFolder() : TempFolder(TempDirectory()) {}
+
+TempFolder::TempFolder(const std::string& base) {
   static int counter = 0;
   char name[MAX_PATH];
-  wsprintfA(name, "%spv%lu_%d\\", base, GetCurrentProcessId(), ++counter);
+  wsprintfA(name, "%spv%lu_%d\\", base.c_str(), GetCurrentProcessId(), ++counter);
   root_ = name;
   RemoveRecursively(Widen(root_));
   if (!CreateDirectoryA(root_.c_str(), nullptr)) throw std::runtime_error("cannot create " + root_);

@@ -9,6 +9,8 @@
 class TempFolder {
  public:
   TempFolder();
+  // Under |base| (for example "D:\\") instead of the temp directory.
+  explicit TempFolder(const std::string& base);
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;

@@ -1,0 +1,3 @@
+#include "app/command_state_hook.h"
+
+CommandStatesFunction UpdateCommandStatesHook = nullptr;

@@ -1,0 +1,194 @@
+// The drive list under the top item on a prefix with one drive of each kind
+// (C: and D: fixed, F: removable, R: CD-ROM without medium, Z: network).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/process_state.h"
+#include "model/folder_node.h"
+#include "model/root_list.h"
+#include "model/tree_items.h"
+#include "model/worker_table.h"
+#include "pane/pane_controls.h"
+#include "settings/settings_record.h"
+#include "shell/shell_items.h"
+#include "support/dialog_answerer.h"
+#include "support/temp_folder.h"
+#include "support/test_panes.h"
+
+namespace {
+
+constexpr uint32_t BIT_C = 1u << 3, BIT_D = 1u << 4, BIT_F = 1u << 6;
+
+class RootListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ApplyDefaultSettings(&Settings);
+    autoAddFixedDrives = false;
+    StartFolderGiven = false;
+    startPath[0] = 0;
+  }
+  void TearDown() override {
+    EXPECT_TRUE(PumpUntil([] { return WorkerCount() == 0; })) << "a scan did not end";
+    StartFolderGiven = false;
+    startPath[0] = 0;
+  }
+
+  // The drive letters listed under the top item, in tree order.
+  std::string Letters() const {
+    std::string letters;
+    HWND tree = panes.tree();
+    for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item)) {
+      FolderNode* node = NodeFromItem(tree, item);
+      if (IsDriveRoot(node) && node->kind == NODE_DRIVE_ROOT) letters += char('@' + AsDriveRoot(node)->driveNumber);
+    }
+    return letters;
+  }
+  DriveRootNode* Drive(char letter) const {
+    HWND tree = panes.tree();
+    for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item)) {
+      FolderNode* node = NodeFromItem(tree, item);
+      if (IsDriveRoot(node) && AsDriveRoot(node)->driveNumber == letter - '@') return AsDriveRoot(node);
+    }
+    return nullptr;
+  }
+
+  TestPanes panes;
+};
+
+TEST(RootListPaths, PrefixesLevelByLevel) {
+  char out[MAX_PATH];
+  ASSERT_TRUE(PathPrefix("C:\\WINDOWS\\system32", 1, out, sizeof out));
+  EXPECT_STREQ("C:\\", out);
+  ASSERT_TRUE(PathPrefix("C:\\WINDOWS\\system32", 2, out, sizeof out));
+  EXPECT_STREQ("C:\\WINDOWS", out);
+  ASSERT_TRUE(PathPrefix("C:\\WINDOWS\\system32\\", 3, out, sizeof out));
+  EXPECT_STREQ("C:\\WINDOWS\\system32", out);
+  EXPECT_FALSE(PathPrefix("C:\\WINDOWS\\system32", 4, out, sizeof out));
+  EXPECT_FALSE(PathPrefix("C:\\WINDOWS", 2, out, 5)) << "bounded by the buffer";
+  // In code page 936 the trail byte of some characters is a backslash.
+  const std::string chinese = Narrow(L"C:\\\x9186\\x");
+  if (!chinese.empty()) {
+    ASSERT_TRUE(PathPrefix(chinese.c_str(), 2, out, sizeof out));
+    EXPECT_EQ(chinese.substr(0, chinese.size() - 2), out);
+  }
+}
+
+TEST_F(RootListTest, FirstRunScansExactlyTheFixedDisksAndRemembersThem) {
+  autoAddFixedDrives = true;
+  BuildRootList();
+  FolderNode* top = TopNode();
+  ASSERT_NE(nullptr, top);
+  EXPECT_EQ(top, NodeFromItem(panes.tree(), TopItem(panes.tree())));
+  EXPECT_EQ(top, NodeFromItem(panes.findTree(), TopItem(panes.findTree()))) << "both trees get the top node";
+  EXPECT_EQ(top->mainItem, TopItem(panes.tree()));
+  EXPECT_GT(RowHeight, 0);
+
+  const std::string letters = Letters();
+  for (char letter : std::string("CDFRZ")) EXPECT_NE(std::string::npos, letters.find(letter)) << letters;
+  EXPECT_EQ(BIT_C | BIT_D, Settings.scanDrives);
+  EXPECT_EQ(UINT(DRIVE_CDROM), Drive('R')->driveType);
+  EXPECT_EQ(UINT(DRIVE_REMOTE), Drive('Z')->driveType);
+
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  EXPECT_EQ(SCAN_DONE, Drive('C')->scanState);
+  EXPECT_EQ(SCAN_DONE, Drive('D')->scanState);
+  for (char letter : std::string("FRZ")) EXPECT_EQ(SCAN_NONE, Drive(letter)->scanState) << letter;
+}
+
+TEST_F(RootListTest, RebuildKeepsDrivesTheirTotalsAndHidesWhatIsNotChosen) {
+  TempFolder onD("D:\\");
+  onD.MakeFile("kept.bin", 12345);
+  Settings.scanDrives = BIT_D;
+  BuildRootList();
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  DriveRootNode* d = Drive('D');
+  ASSERT_NE(nullptr, d);
+  ASSERT_EQ(SCAN_DONE, d->scanState);
+  const int64_t bytes = d->subtreeBytes;
+  EXPECT_GE(bytes, 12345);
+  EXPECT_EQ(SCAN_NONE, Drive('C')->scanState) << "C: is not among the chosen drives";
+  EXPECT_EQ(nullptr, panes.Child(d, "loop-back")) << "links are not followed";
+
+  BuildRootList();
+  EXPECT_EQ(0, WorkerCount()) << "a rebuild does not rescan";
+  EXPECT_EQ(d, Drive('D'));
+  EXPECT_EQ(bytes, d->subtreeBytes);
+  EXPECT_NE(std::string::npos, Letters().find('C')) << "C: stays listed while nothing is hidden";
+
+  Settings.showOnlyScanDrives = 1;
+  BuildRootList();
+  EXPECT_EQ("D", Letters());
+  EXPECT_EQ(d, Drive('D'));
+
+  Settings.scanDrives |= BIT_F;
+  BuildRootList();
+  const std::string letters = Letters();
+  EXPECT_EQ(2u, letters.size()) << letters;
+  EXPECT_NE(std::string::npos, letters.find('F')) << "the hidden drive comes back once chosen";
+}
+
+TEST_F(RootListTest, DriveThatIsGoneLeavesWithoutTouchingTheOthers) {
+  Settings.scanDrives = BIT_D;
+  BuildRootList();
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  DriveRootNode* d = Drive('D');
+  const int64_t bytes = d->subtreeBytes;
+  const size_t before = Letters().size();
+
+  // A drive root the system no longer reports.
+  DriveRootNode* gone = CreateDriveRootNode();
+  gone->absoluteIdList = IdListFromPath("C:\\windows\\", nullptr, nullptr);
+  gone->relativeIdList = gone->absoluteIdList;
+  gone->driveNumber = 'Q' - '@';
+  gone->mainItem = InsertFolderItem(panes.tree(), TopNode()->mainItem, "Q:", 0, 0, gone);
+  TopNode()->subfolderCount += 1;
+  ASSERT_EQ(before + 1, Letters().size());
+
+  BuildRootList();
+  EXPECT_EQ(before, Letters().size());
+  EXPECT_FALSE(IsFolderNode(gone));
+  EXPECT_EQ(bytes, d->subtreeBytes);
+}
+
+TEST_F(RootListTest, StartPathShowsOnlyItsChainAndScansTheDeepestFolder) {
+  TempFolder onD("D:\\");
+  onD.MakeFolder("DATA");
+  onD.MakeFolder("DATA\\PROJECTS");
+  onD.MakeFile("DATA\\PROJECTS\\plan.bin", 4321);
+  onD.MakeFile("DATA\\outside.bin", 999);
+  const std::string path = onD.Path("DATA\\PROJECTS");
+  lstrcpynA(startPath, path.c_str(), MAX_PATH);
+  StartFolderGiven = true;
+  Settings.showOnlyScanDrives = 1;  // ignored for a start path
+
+  BuildRootList();
+  EXPECT_EQ("D", Letters());
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+
+  // Top, D:, then one item per level down to PROJECTS.
+  HWND tree = panes.tree();
+  FolderNode* node = Drive('D');
+  std::string chain;
+  FolderNode* deepest = nullptr;
+  while (HTREEITEM child = FirstChildItem(tree, node->mainItem)) {
+    EXPECT_EQ(nullptr, NextSiblingItem(tree, child)) << "only the chain is shown above the deepest folder";
+    deepest = NodeFromItem(tree, child);
+    chain += panes.ItemText(deepest) + "\\";
+    if (panes.ItemText(deepest) == "PROJECTS") break;
+    node = deepest;
+  }
+  ASSERT_NE(nullptr, deepest);
+  EXPECT_EQ("PROJECTS", panes.ItemText(deepest)) << chain;
+  EXPECT_EQ(SCAN_DONE, deepest->scanState);
+  EXPECT_EQ(4321, deepest->ownBytes);
+  EXPECT_EQ(1, deepest->fileCount);
+  FolderNode* data = ParentNode(tree, deepest->mainItem);
+  EXPECT_EQ("DATA", panes.ItemText(data));
+  EXPECT_EQ(0, data->fileCount) << "DATA itself is not scanned";
+  EXPECT_EQ(4321, data->subtreeBytes);
+  EXPECT_EQ(4321, Drive('D')->subtreeBytes);
+}
+
+}  // namespace

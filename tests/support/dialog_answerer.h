@@ -1,0 +1,42 @@
+// Answers the message boxes and modal dialogs the code under test opens on
+// this thread, so no test waits for a user.  It polls from a thread timer,
+// which runs inside every modal loop of the thread.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct SeenDialog {
+  std::string caption;
+  std::string text;  // a message box's text; empty for other dialogs
+};
+
+class DialogAnswerer {
+ public:
+  // |answer| gets each new dialog and returns the command that closes it
+  // (IDOK, IDYES, IDCANCEL ...), or 0 to leave it open for now.
+  explicit DialogAnswerer(std::function<int(HWND dialog)> answer);
+  // Closes every dialog with |command|.
+  explicit DialogAnswerer(int command);
+  ~DialogAnswerer();
+  DialogAnswerer(const DialogAnswerer&) = delete;
+  DialogAnswerer& operator=(const DialogAnswerer&) = delete;
+
+  const std::vector<SeenDialog>& seen() const { return seen_; }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+  static BOOL CALLBACK OnWindow(HWND window, LPARAM self);
+
+  std::function<int(HWND)> answer_;
+  std::vector<SeenDialog> seen_;
+  std::vector<HWND> handled_;
+  UINT_PTR timer_ = 0;
+};
+
+// Pumps this thread's messages until |done| holds or |limitMs| passed;
+// returns |done|'s last answer.  The limit only keeps a broken test from
+// hanging; it is never what makes a test pass.
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 120000);
