@@ -8,6 +8,7 @@
 #include "model/folder_node.h"
 #include "model/node_removal.h"
 #include "model/tree_items.h"
+#include "pane/detail_list.h"
 #include "pane/pane_controls.h"
 #include "shell/shell_items.h"
 
@@ -21,6 +22,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   switch (message) {
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
+      LRESULT result = 0;
+      if (OnPaneTreeNotify(header, &result)) return result;
       // TVITEMA and TVITEMW share their layout up to lParam.
       if (header->code == TVN_DELETEITEMA || header->code == TVN_DELETEITEMW) {
         auto* notification = reinterpret_cast<NMTREEVIEWA*>(lParam);
@@ -59,7 +62,7 @@ HWND HostWindow() {
 
 HWND MakeTree(HWND parent, int id, int x) {
   return CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "",
-                         WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, x, 0, 300, 400,
+                         WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT, x, 0, 480, 400,
                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AppInstance, nullptr);
 }
 
@@ -79,18 +82,24 @@ void PumpMessages() {
   }
 }
 
-TestPanes::TestPanes() {
+TestPanes::TestPanes(bool paired) {
   window_ = HostWindow();
   tree_ = MakeTree(window_, ID_MAIN_TREE, 0);
-  list_ = MakeList(window_, 300);
   findTree_ = MakeTree(window_, ID_FIND_TREE, 500);
-  findList_ = MakeList(window_, 800);
+  if (paired) {
+    list_ = CreateDetailList(tree_, false);
+    findList_ = CreateDetailList(findTree_, true);
+  } else {
+    list_ = MakeList(window_, 300);
+    findList_ = MakeList(window_, 800);
+  }
   Panes = {tree_, list_, findTree_, findList_};
   FindResultsMode = false;
 }
 
 TestPanes::~TestPanes() {
-  for (HWND control : {tree_, list_, findTree_, findList_}) DestroyWindow(control);
+  for (HWND control : {list_, tree_, findList_, findTree_})
+    if (IsWindow(control)) DestroyWindow(control);
   PumpMessages();
   Panes = {};
 }

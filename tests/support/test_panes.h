@@ -12,7 +12,9 @@ struct DriveRootNode;
 
 class TestPanes {
  public:
-  TestPanes();
+  // |paired|: each tree gets its detail list inside it, kept in step with
+  // the visible items as in the main window.
+  explicit TestPanes(bool paired = false);
   ~TestPanes();
   TestPanes(const TestPanes&) = delete;
   TestPanes& operator=(const TestPanes&) = delete;
