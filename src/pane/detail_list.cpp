@@ -359,6 +359,13 @@ std::string NodePath(FolderNode* node) {
   return path;
 }
 
+void OpenAncestors(HWND tree, HTREEITEM item) {
+  HTREEITEM parent = ParentItem(tree, item);
+  if (!parent) return;
+  OpenAncestors(tree, parent);
+  if (!IsExpanded(tree, parent)) ExpandCallback(tree, 0, parent);
+}
+
 void ExpandFound(HWND tree, HTREEITEM item, FolderNode* node) {
   LockNode(node);  // waits for a scan step that holds the folder
   UnlockNode(node);
@@ -385,6 +392,9 @@ HTREEITEM SearchPath(HWND tree, const std::string& target, HTREEITEM item, bool 
       continue;
     }
     if (select) {
+      // Selecting a hidden item makes the tree open its ancestors from the
+      // bottom up, before their rows exist; open them from the top instead.
+      OpenAncestors(tree, item);
       SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
       CurrentFolder = node;
     }

@@ -1,0 +1,321 @@
+#include "app/main_window.h"
+
+#include <commctrl.h>
+
+#include "app/help.h"
+#include "app/process_state.h"
+#include "model/folder_node.h"
+#include "model/node_removal.h"
+#include "model/root_list.h"
+#include "model/scan_control.h"
+#include "model/tree_items.h"
+#include "model/worker_table.h"
+#include "pane/columns.h"
+#include "pane/detail_list.h"
+#include "pane/pane_controls.h"
+#include "pane/row_painter.h"
+#include "resource.h"
+#include "settings/settings_record.h"
+#include "settings/settings_store.h"
+
+const char MAIN_WINDOW_CLASS[] = "Pelvanor";
+HWND DialogMessageTarget = nullptr;
+
+namespace {
+
+constexpr UINT FIRST_MENU_COMMAND = 32768;  // below: the file pane's own commands
+constexpr int APP_ICON_SMALL = 16;
+
+HWND g_paneHost = nullptr;
+HWND g_scrollBar = nullptr;
+
+// --- Commands -------------------------------------------------------------
+
+void OnScanDisk(HWND window) { ScanDiskCommand(window); }
+void OnStopScan(HWND) { StopScanCommand(); }
+void OnRescanFolder(HWND) { RescanCurrentFolderCommand(); }
+void OnStopDriveScan(HWND) { StopCurrentDriveScanCommand(); }
+void OnExpandOneLevel(HWND) { ExpandOneLevelCommand(); }
+void OnExpandAll(HWND) { ExpandAllCommand(); }
+void OnCollapseBranch(HWND) { CollapseBranchCommand(); }
+void OnCollapseAll(HWND) { CollapseAllCommand(); }
+void OnVerifyRows(HWND) { VerifyPairing(); }
+void OnSaveNow(HWND) { SaveSettings(true); }
+void OnSaveOnExit(HWND) { ToggleSaveOnExit(); }
+void OnRefresh(HWND) { BuildRootList(); }
+void OnSizeReported(HWND) { SetSizeMode(0); }
+void OnSizeOnDisk(HWND) { SetSizeMode(1); }
+void OnExactBytes(HWND) { ToggleExactSizes(); }
+void OnClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
+void OnHelp(HWND window) { ShowHelp(window, 0); }
+
+struct CommandRoute {
+  UINT id;
+  void (*handler)(HWND window);
+};
+
+// Every command of the menus, the accelerators and the toolbar, in one place.
+const CommandRoute COMMANDS[] = {
+    {IDM_RESCAN_FOLDER, OnRescanFolder},
+    {IDM_STOP_DRIVE_SCAN, OnStopDriveScan},
+    {IDM_SCAN_DISK, OnScanDisk},
+    {IDM_STOP_SCAN, OnStopScan},
+    {IDM_EXPAND_ONE_LEVEL, OnExpandOneLevel},
+    {IDM_EXPAND_ALL, OnExpandAll},
+    {IDM_COLLAPSE_BRANCH, OnCollapseBranch},
+    {IDM_COLLAPSE_ALL, OnCollapseAll},
+    {IDM_VERIFY_DETAIL_ROWS, OnVerifyRows},
+    {IDM_SAVE_SETTINGS_NOW, OnSaveNow},
+    {IDM_SAVE_SETTINGS_ON_EXIT, OnSaveOnExit},
+    {IDM_REFRESH, OnRefresh},
+    {IDM_SIZE_REPORTED, OnSizeReported},
+    {IDM_SIZE_ON_DISK, OnSizeOnDisk},
+    {IDM_EXACT_BYTES, OnExactBytes},
+    {IDM_CLOSE, OnClose},
+    {IDM_HELP, OnHelp},
+    {IDM_OPTIONS, CommandNotYetAvailable},
+    {IDM_VIEW_NORMAL, CommandNotYetAvailable},
+    {IDM_VIEW_FIND_RESULTS, CommandNotYetAvailable},
+    {IDM_SHOW_TABS, CommandNotYetAvailable},
+    {IDM_COPY, CommandNotYetAvailable},
+    {IDM_UNDO, CommandNotYetAvailable},
+    {IDM_PROPERTIES, CommandNotYetAvailable},
+    {IDM_COPY_DISK, CommandNotYetAvailable},
+    {IDM_LABEL_DISK, CommandNotYetAvailable},
+    {IDM_FORMAT_DISK, CommandNotYetAvailable},
+    {IDM_FIND_FILES, CommandNotYetAvailable},
+    {IDM_RECYCLE, CommandNotYetAvailable},
+    {IDM_MOVE_TO, CommandNotYetAvailable},
+    {IDM_COPY_TO, CommandNotYetAvailable},
+    {IDM_CREATE_FOLDER, CommandNotYetAvailable},
+    {IDM_FILE_PANE_SMALL_ICONS, CommandNotYetAvailable},
+    {IDM_FILE_PANE_LIST, CommandNotYetAvailable},
+    {IDM_FILE_PANE_DETAILS, CommandNotYetAvailable},
+    {IDM_FILE_PANE_LARGE_ICONS, CommandNotYetAvailable},
+    {IDM_MAP_NETWORK_DRIVE, CommandNotYetAvailable},
+    {IDM_DISCONNECT_NETWORK_DRIVE, CommandNotYetAvailable},
+    {IDM_EMPTY_RECYCLE_BIN, CommandNotYetAvailable},
+    {IDM_RECYCLE_BIN_SETTINGS, CommandNotYetAvailable},
+    {IDM_FIND_COMPUTER, CommandNotYetAvailable},
+    {IDM_CUSTOMIZE_TOOLBAR, CommandNotYetAvailable},
+    {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
+    {IDM_FIND_FOLDERS, CommandNotYetAvailable},
+    {IDM_CLEAR_ALL_TAGS, CommandNotYetAvailable},
+    {IDM_DELETE, CommandNotYetAvailable},
+    {IDM_PRINT_TREE, CommandNotYetAvailable},
+    {IDM_DISK_INFORMATION, CommandNotYetAvailable},
+    {IDM_FOLDER_DETAILS, CommandNotYetAvailable},
+    {IDM_EXPORT_TO_FILE, CommandNotYetAvailable},
+    {IDM_RENAME, CommandNotYetAvailable},
+    {IDM_CUT, CommandNotYetAvailable},
+    {IDM_PASTE, CommandNotYetAvailable},
+    {IDM_ABOUT, CommandNotYetAvailable},
+    {IDM_TAG_FOLDERS, CommandNotYetAvailable},
+    {IDM_SHOW_TOOLBAR, CommandNotYetAvailable},
+    {IDM_SHOW_FILE_PANE, CommandNotYetAvailable},
+    {IDM_SHOW_STATUS_BAR, CommandNotYetAvailable},
+};
+
+void DispatchCommand(HWND window, UINT id) {
+  if (id >= IDM_FOLDER_DETAILS_PAGE_FIRST && id <= IDM_FOLDER_DETAILS_PAGE_LAST) {
+    CommandNotYetAvailable(window);
+    return;
+  }
+  for (const CommandRoute& route : COMMANDS) {
+    if (route.id != id) continue;
+    route.handler(window);
+    return;
+  }
+}
+
+// --- Pane host --------------------------------------------------------------
+
+void PaintEntry(const DRAWITEMSTRUCT* draw) {
+  PaintColumn columns[MAX_DETAIL_COLUMNS];
+  int count = ReadHeaderColumns(ColumnHeader(), columns, MAX_DETAIL_COLUMNS);
+  PaintDetailEntry(draw, columns, count);
+}
+
+void OnTreeSelectionChanged(const NMTREEVIEWA* change) {
+  HWND tree = change->hdr.hwndFrom;
+  FolderNode* node = NodeFromItem(tree, change->itemNew.hItem);
+  if (!IsFolderNode(node)) return;
+  CurrentFolder = node;
+  if (HWND list = GetDlgItem(tree, DETAIL_LIST_ID))
+    SendMessageA(list, LB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(change->itemNew.hItem));
+}
+
+INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
+  LRESULT result = 0;
+  if (HandleColumnNotify(header, &result)) {
+    SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
+  if (header->idFrom == IDC_MAIN_TREE || header->idFrom == IDC_FIND_RESULTS_TREE) {
+    auto* change = reinterpret_cast<const NMTREEVIEWA*>(header);
+    switch (header->code) {
+      case TVN_DELETEITEMA:
+      case TVN_DELETEITEMW:
+        OnPaneTreeNotify(header, &result);
+        if (header->idFrom == IDC_MAIN_TREE)
+          OnMainTreeDeleteItem(change);
+        else
+          OnFindTreeDeleteItem(change);
+        return TRUE;
+      case TVN_SELCHANGEDA:
+      case TVN_SELCHANGEDW:
+        if (!ShuttingDown) OnTreeSelectionChanged(change);
+        return TRUE;
+      default:
+        if (OnPaneTreeNotify(header, &result)) {
+          SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
+          return TRUE;
+        }
+    }
+  }
+  return FALSE;
+}
+
+INT_PTR CALLBACK PaneHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      return FALSE;
+    case WM_NOTIFY:
+      return OnPaneNotify(host, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HSCROLL:
+      return HandleColumnHScroll(wParam, lParam) ? TRUE : FALSE;
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+      DialogMessageTarget = host;
+      return FALSE;
+    case WM_DESTROY:
+      ShuttingDown = true;
+      DestroyColumns();
+      DialogMessageTarget = nullptr;
+      return FALSE;
+  }
+  return FALSE;
+}
+
+void ResortWholeTree() { ResortBranch(Panes.mainTree, TopItem(Panes.mainTree)); }
+
+LRESULT CreatePanes(HWND window) {
+  CreateRowPaintResources();
+  g_paneHost = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_PANE_HOST), window, PaneHostProc, 0);
+  if (!g_paneHost) return -1;
+  HWND mainTree = GetDlgItem(g_paneHost, IDC_MAIN_TREE);
+  HWND findTree = GetDlgItem(g_paneHost, IDC_FIND_RESULTS_TREE);
+  g_scrollBar = GetDlgItem(g_paneHost, IDC_PANE_SCROLLBAR);
+  if (!mainTree || !findTree) return -1;
+  ShowWindow(findTree, SW_HIDE);
+  HWND mainList = CreateDetailList(mainTree, false);
+  HWND findList = CreateDetailList(findTree, true);
+  Panes = {mainTree, mainList, findTree, findList};
+  FindResultsMode = false;
+  for (HWND list : {mainList, findList})
+    if (list) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
+  PaintRowHook = PaintEntry;
+  ResetNameWidthHook = ResetNameWidthCache;
+  PlaceScrollBarHook = UpdateColumnScrollBar;
+  ResortTreeHook = ResortWholeTree;
+  RelayoutPanesHook = [] {
+    if (MainWindow) {
+      RECT client;
+      GetClientRect(MainWindow, &client);
+      PostMessageA(MainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    }
+  };
+  CreateColumns(g_paneHost, mainTree, g_scrollBar, ListFont());
+  return 0;
+}
+
+void DestroyMainWindow(HWND window) {
+  CloseHelp(window);
+  ShuttingDown = true;
+  StopAllWorkers();
+  RECT rect;
+  if (GetWindowRect(window, &rect)) {
+    Settings.mainWindowRect[0] = rect.left;
+    Settings.mainWindowRect[1] = rect.top;
+    Settings.mainWindowRect[2] = rect.right;
+    Settings.mainWindowRect[3] = rect.bottom;
+  }
+  SaveAllColumnSettings();
+  SaveSettings(false);
+  if (g_paneHost) DestroyWindow(g_paneHost);
+  g_paneHost = nullptr;
+  Panes = {};
+  CurrentFolder = nullptr;
+  PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      MainWindow = window;
+      return CreatePanes(window);
+    case WM_DESTROY:
+      DestroyMainWindow(window);
+      MainWindow = nullptr;
+      return 0;
+    case WM_SIZE:
+      LayoutPanes(window, static_cast<UINT>(wParam));
+      return 0;
+    case WM_SETFOCUS:
+      if (HWND tree = ActiveTree()) SetFocus(tree);
+      return 0;
+    case WM_COMMAND: {
+      UINT id = LOWORD(wParam);
+      if (id < FIRST_MENU_COMMAND) return DefWindowProcA(window, message, wParam, lParam);
+      DispatchCommand(window, id);
+      return 0;
+    }
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void CommandNotYetAvailable(HWND) {}
+
+bool RegisterMainWindowClass() {
+  WNDCLASSEXA cls = {};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = MainWindowProc;
+  cls.hInstance = AppInstance;
+  cls.hIcon = LoadIconA(AppInstance, MAKEINTRESOURCEA(IDI_PELVANOR));
+  cls.hIconSm = static_cast<HICON>(
+      LoadImageA(AppInstance, MAKEINTRESOURCEA(IDI_PELVANOR), IMAGE_ICON, APP_ICON_SMALL, APP_ICON_SMALL, 0));
+  cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+  cls.lpszClassName = MAIN_WINDOW_CLASS;
+  if (RegisterClassExA(&cls)) return true;
+  WNDCLASSA plain = {};
+  plain.lpfnWndProc = cls.lpfnWndProc;
+  plain.hInstance = cls.hInstance;
+  plain.hIcon = cls.hIcon;
+  plain.hCursor = cls.hCursor;
+  plain.hbrBackground = cls.hbrBackground;
+  plain.lpszMenuName = cls.lpszMenuName;
+  plain.lpszClassName = cls.lpszClassName;
+  return RegisterClassA(&plain) != 0;
+}
+
+bool LayoutPanes(HWND window, UINT sizeType) {
+  if (sizeType != SIZE_RESTORED && sizeType != SIZE_MAXIMIZED) return false;
+  if (!g_paneHost) return false;
+  RECT client;
+  GetClientRect(window, &client);
+  MoveWindow(g_paneHost, 0, 0, client.right, client.bottom, TRUE);
+  const int headerHeight = ColumnHeaderHeight();
+  const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
+  const int treeHeight = client.bottom - headerHeight - barHeight;
+  for (HWND tree : {Panes.mainTree, Panes.findTree})
+    if (tree) MoveWindow(tree, 0, headerHeight, client.right, treeHeight > 0 ? treeHeight : 0, TRUE);
+  if (HWND header = ColumnHeader()) MoveWindow(header, 0, 0, client.right, headerHeight, TRUE);
+  if (g_scrollBar) MoveWindow(g_scrollBar, 0, client.bottom - barHeight, client.right, barHeight, TRUE);
+  ResizeNameColumn(NameColumnWidth());
+  UpdateColumnScrollBar();
+  return true;
+}

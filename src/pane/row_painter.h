@@ -1,0 +1,60 @@
+// Paints one detail-list row: a cell per shown detail column, values right
+// aligned, grey with a leading ">" while still being counted, "---" for
+// folders never scanned, optional percentages and size bars.  Printing uses
+// the same painter with a width scale.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+struct ColumnInfo;
+struct FolderNode;
+
+// One detail column as the header shows it, in display order.
+struct PaintColumn {
+  const ColumnInfo* column;  // null for a header item without its record
+  int width;                 // the header item's width in pixels, before scaling
+};
+
+// Where the row goes; |left| is the first cell's left edge.
+struct RowCursor {
+  int left;
+  int top;
+  int bottom;
+};
+
+// The detail columns of |header| (items 1 on; item 0 is the name column).
+// Returns how many were written to |columns|, at most |maxColumns|.
+int ReadHeaderColumns(HWND header, PaintColumn* columns, int maxColumns);
+
+// Paints |node|'s cells into |dc|; |tree| gives the node's parent.  Leaves the
+// text colour, alignment and background mode as it found them.
+void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const PaintColumn* columns, int count,
+              double scale);
+
+// WM_DRAWITEM of a detail list: the entry's data is a tree item of the active
+// tree.  Clears the entry and paints the row in the list or selection font.
+void PaintDetailEntry(const DRAWITEMSTRUCT* draw, const PaintColumn* columns, int count);
+
+// Fonts and bar brushes, made when the panes are made and kept for the life
+// of the main window.  The list font is also the header's font.
+bool CreateRowPaintResources();
+void ReleaseRowPaintResources();
+// After the colour options change; the caller freezes the lists' redraw.
+void ApplyBarColours();
+HFONT ListFont();
+HFONT SelectionFont();
+
+// Tagging installs itself here: true when tagging is on and the node matches
+// the tag criteria.  Null until then, and no row is drawn in the tag colour.
+using NodeTaggedFunction = bool (*)(FolderNode* node);
+extern NodeTaggedFunction IsNodeTaggedHook;
+
+// The status line installs itself here so it follows the current folder's
+// counts while a scan repaints its row.
+using CurrentRowPaintedFunction = void (*)();
+extern CurrentRowPaintedFunction CurrentRowPaintedHook;
+
+// Lets a test see each text as it is drawn, with the DC's alignment and text
+// colour at that moment; null stops observing.
+using RowTextObserver = void (*)(const char* text, int x, int y, UINT align, COLORREF colour);
+void SetRowTextObserver(RowTextObserver observer);
