@@ -289,6 +289,13 @@ FolderNode* AddPathFolder(const char* prefix) {
   node->parentFolder = folder;  // keeps the reference from BindToObject
   node->absoluteIdList = absolute;
   node->relativeIdList = relative;
+  // No parent listing supplies the times of a folder on the start path.
+  WIN32_FILE_ATTRIBUTE_DATA times;
+  if (GetFileAttributesExA(prefix, GetFileExInfoStandard, &times)) {
+    node->created = times.ftCreationTime;
+    node->lastAccess = times.ftLastAccessTime;
+    node->lastWrite = times.ftLastWriteTime;
+  }
   node->mainItem = InsertFolderItem(Panes.mainTree, parentItem, LastComponent(name), icons.iImage,
                                     icons.iSelectedImage, node);
   SetHasChildren(Panes.mainTree, node->mainItem, 1);

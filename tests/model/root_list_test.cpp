@@ -187,6 +187,7 @@ TEST_F(RootListTest, StartPathShowsOnlyItsChainAndScansTheDeepestFolder) {
   FolderNode* data = ParentNode(tree, deepest->mainItem);
   EXPECT_EQ("DATA", panes.ItemText(data));
   EXPECT_EQ(0, data->fileCount) << "DATA itself is not scanned";
+  EXPECT_NE(0u, data->lastWrite.dwHighDateTime) << "folders on the path have their own dates";
   EXPECT_EQ(4321, data->subtreeBytes);
   EXPECT_EQ(4321, Drive('D')->subtreeBytes);
 }
