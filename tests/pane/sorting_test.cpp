@@ -1,0 +1,133 @@
+// Sibling order by the sort column, name ties, and header clicks.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model/folder_node.h"
+#include "model/scanner.h"
+#include "model/tree_items.h"
+#include "pane/columns.h"
+#include "pane/detail_list.h"
+#include "pane/pane_controls.h"
+#include "pane/row_painter.h"
+#include "pane/sorting.h"
+#include "settings/settings_record.h"
+#include "shell/shell_items.h"
+#include "support/fixed_geometry.h"
+#include "support/scratch_registry.h"
+#include "support/temp_folder.h"
+#include "support/test_panes.h"
+
+namespace {
+
+TEST(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
+  TempFolder temp;
+  temp.MakeFolder("alpha");
+  temp.MakeFolder("beta");
+  FolderNode* a = CreateFolderNode();
+  FolderNode* b = CreateFolderNode();
+  a->absoluteIdList = IdListFromPath(temp.Path("alpha").c_str(), nullptr, nullptr);
+  b->absoluteIdList = IdListFromPath(temp.Path("beta").c_str(), nullptr, nullptr);
+  Settings.SizeMode = 0;
+  ColumnInfo total = {};
+  total.id = COLUMN_TOTAL;
+  total.ascending = 0;
+  a->subtreeBytes = 5ll << 30;  // 5 GiB
+  b->subtreeBytes = 3ll << 30;
+  auto compare = [&](FolderNode* x, FolderNode* y) {
+    return CompareNodes(reinterpret_cast<LPARAM>(x), reinterpret_cast<LPARAM>(y), reinterpret_cast<LPARAM>(&total));
+  };
+  EXPECT_LT(compare(a, b), 0) << "descending: the larger first";
+  total.ascending = 1;
+  EXPECT_GT(compare(a, b), 0);
+
+  b->subtreeBytes = a->subtreeBytes;
+  for (uint8_t ascending : {0, 1}) {
+    total.ascending = ascending;
+    EXPECT_LT(compare(a, b), 0) << "equal sizes go by name, ascending either way";
+    EXPECT_GT(compare(b, a), 0);
+  }
+  ColumnInfo capacity = {};
+  capacity.id = COLUMN_CAPACITY;
+  EXPECT_LT(CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&capacity)),
+            0);
+  EXPECT_EQ(0, CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), 0)) << "no column, no order";
+  FreeNodeRecord(a);
+  FreeNodeRecord(b);
+  Settings.SizeMode = 1;
+}
+
+class SortingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearSettingsKey();
+    ApplyDefaultSettings(&Settings);
+    temp.MakeFolder("big");
+    temp.MakeFile("big\\f.bin", 90000);
+    temp.MakeFolder("mid");
+    temp.MakeFile("mid\\f.bin", 20000);
+    temp.MakeFolder("eq-b");
+    temp.MakeFolder("eq-a");
+    top = panes.AddTopNode();
+    drive = panes.AddDriveRoot(top, temp.Path());
+    drive->scanState = SCAN_DONE;
+    folder = panes.AddFolder(drive, temp.Path());
+    for (FolderNode* node : {top, static_cast<FolderNode*>(drive)})
+      SendMessageA(panes.tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->mainItem));
+    ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+    SendMessageA(panes.tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(folder->mainItem));
+    bar = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, 0, 100, 16, panes.window(), nullptr,
+                          nullptr, nullptr);
+    ASSERT_TRUE(CreateColumns(panes.window(), panes.tree(), bar, ListFont()));
+    InstallSorting();
+  }
+  void TearDown() override {
+    DestroyColumns();
+    DestroyWindow(bar);
+    SortCompareHook = nullptr;
+  }
+
+  std::string Order() const {
+    std::string names;
+    for (HTREEITEM item = FirstChildItem(panes.tree(), folder->mainItem); item;
+         item = NextSiblingItem(panes.tree(), item))
+      names += panes.ItemText(NodeFromItem(panes.tree(), item)) + " ";
+    return names;
+  }
+  void Click(uint32_t id) {
+    NMHEADERA click = {};
+    click.hdr.hwndFrom = ColumnHeader();
+    click.hdr.code = HDN_ITEMCLICKA;
+    click.iItem = -1;
+    for (int i = 0; i < Header_GetItemCount(ColumnHeader()); ++i) {
+      HDITEMA item = {};
+      item.mask = HDI_LPARAM;
+      Header_GetItem(ColumnHeader(), i, &item);
+      auto* column = reinterpret_cast<ColumnInfo*>(item.lParam);
+      if ((column && column->id == id) || (!column && i == 0 && id == COLUMN_NAME)) click.iItem = i;
+    }
+    ASSERT_GE(click.iItem, 0) << "column " << id << " is not shown";
+    EXPECT_TRUE(OnSortHeaderClick(&click));
+  }
+
+  FixedGeometry geometry;
+  ScopedDriveQueries installed{&geometry};
+  TempFolder temp;
+  TestPanes panes{true};
+  FolderNode* top = nullptr;
+  DriveRootNode* drive = nullptr;
+  FolderNode* folder = nullptr;
+  HWND bar = nullptr;
+};
+
+TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChoose) {
+  ResortBranch(panes.tree(), TopItem(panes.tree()));
+  EXPECT_EQ("big mid eq-a eq-b ", Order()) << "by total, largest first, ties by name";
+  Click(COLUMN_TOTAL);
+  EXPECT_EQ("eq-a eq-b mid big ", Order()) << "the second click reverses";
+  Click(COLUMN_NAME);
+  EXPECT_EQ("big eq-a eq-b mid ", Order());
+  EXPECT_EQ(COLUMN_NAME, SortColumn()->id);
+}
+
+}  // namespace
