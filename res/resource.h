@@ -30,6 +30,29 @@
 // customise dialog names the button with the string this much higher.
 #define IDS_BUTTON_DESCRIPTION_OFFSET 10000
 
+// Labels that code never addresses
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
+// Disk information dialog
+#define IDS_DRIVE_REMOVABLE 44
+#define IDS_DRIVE_FIXED 45
+#define IDS_DRIVE_REMOTE 46
+#define IDS_DRIVE_CDROM 47
+#define IDS_DRIVE_RAMDISK 48
+#define IDS_DRIVE_UNKNOWN 49
+#define IDD_DISK_INFORMATION 109
+#define IDC_DISK_TYPE 1010
+#define IDC_DISK_BYTES_PER_SECTOR 1011
+#define IDC_DISK_SECTORS_PER_CLUSTER 1012
+#define IDC_DISK_CAPACITY 1014
+#define IDC_DISK_FREE 1015
+#define IDC_DISK_USED 1016
+#define IDC_DISK_CLUSTERS 1017
+#define IDC_DISK_CLUSTER_SIZE 1018
+#define IDC_DISK_NAME 1019
+
 // Scan dialog
 #define IDD_SCAN 135
 #define IDC_SCAN_DRIVE_NAME 1046
