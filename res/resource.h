@@ -30,6 +30,15 @@
 // customise dialog names the button with the string this much higher.
 #define IDS_BUTTON_DESCRIPTION_OFFSET 10000
 
+// Status bar
+#define IDS_STATUS_FREE_SPACE 50
+#define IDS_STATUS_VIEW 70
+#define IDS_STATUS_SORT_BY 71
+#define IDS_STATUS_VIEW_NORMAL 72
+#define IDS_STATUS_VIEW_FIND_RESULTS 73
+#define IDS_STATUS_ACTIVE_TREE 74
+#define IDS_STATUS_ACTIVE_FILE_PANE 75
+
 // Labels that code never addresses
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)

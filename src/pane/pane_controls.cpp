@@ -8,6 +8,7 @@ PaneControls Panes = {};
 bool FindResultsMode = false;
 FolderNode* CurrentFolder = nullptr;
 int RowHeight = 16;
+bool FilePaneActive = false;
 ResortBranchFunction ResortBranchHook = nullptr;
 
 namespace {

@@ -18,6 +18,8 @@ extern bool FindResultsMode;  // the find-results tree is the one shown
 // Height of one tree item, and so of one detail-list entry (16 until the
 // first root item has been measured).
 extern int RowHeight;
+// The file pane has had the keyboard focus more recently than the folder pane.
+extern bool FilePaneActive;
 // The folder the user has selected in the active tree; null before any.
 extern FolderNode* CurrentFolder;
 
