@@ -2,8 +2,17 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+#include <shellapi.h>
+
+#include "app/diagnostics.h"
 #include "app/help.h"
 #include "app/process_state.h"
+#include "app/command_state_hook.h"
+#include "app/command_states.h"
+#include "app/disk_info_dialog.h"
+#include "app/folder_selection.h"
+#include "app/window_layout.h"
 #include "model/folder_node.h"
 #include "model/node_removal.h"
 #include "model/root_list.h"
@@ -14,6 +23,8 @@
 #include "pane/detail_list.h"
 #include "pane/pane_controls.h"
 #include "pane/row_painter.h"
+#include "pane/sorting.h"
+#include "pane/status_text.h"
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
@@ -48,6 +59,8 @@ void OnSizeOnDisk(HWND) { SetSizeMode(1); }
 void OnExactBytes(HWND) { ToggleExactSizes(); }
 void OnClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 void OnHelp(HWND window) { ShowHelp(window, 0); }
+void OnCustomizeToolbar(HWND) { CustomizeToolbar(); }
+void OnDiskInformation(HWND window) { ShowDiskInformation(window, CurrentFolder); }
 
 struct CommandRoute {
   UINT id;
@@ -97,13 +110,13 @@ const CommandRoute COMMANDS[] = {
     {IDM_EMPTY_RECYCLE_BIN, CommandNotYetAvailable},
     {IDM_RECYCLE_BIN_SETTINGS, CommandNotYetAvailable},
     {IDM_FIND_COMPUTER, CommandNotYetAvailable},
-    {IDM_CUSTOMIZE_TOOLBAR, CommandNotYetAvailable},
+    {IDM_CUSTOMIZE_TOOLBAR, OnCustomizeToolbar},
     {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
     {IDM_FIND_FOLDERS, CommandNotYetAvailable},
     {IDM_CLEAR_ALL_TAGS, CommandNotYetAvailable},
     {IDM_DELETE, CommandNotYetAvailable},
     {IDM_PRINT_TREE, CommandNotYetAvailable},
-    {IDM_DISK_INFORMATION, CommandNotYetAvailable},
+    {IDM_DISK_INFORMATION, OnDiskInformation},
     {IDM_FOLDER_DETAILS, CommandNotYetAvailable},
     {IDM_EXPORT_TO_FILE, CommandNotYetAvailable},
     {IDM_RENAME, CommandNotYetAvailable},
@@ -139,16 +152,21 @@ void PaintEntry(const DRAWITEMSTRUCT* draw) {
 void OnTreeSelectionChanged(const NMTREEVIEWA* change) {
   HWND tree = change->hdr.hwndFrom;
   FolderNode* node = NodeFromItem(tree, change->itemNew.hItem);
-  if (!IsFolderNode(node)) return;
-  CurrentFolder = node;
-  if (HWND list = GetDlgItem(tree, DETAIL_LIST_ID))
-    SendMessageA(list, LB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(change->itemNew.hItem));
+  if (!IsFolderNode(node) || tree != ActiveTree()) return;
+  OnFolderSelected(node, {MainWindow, g_paneHost, MainStatusBar(), MainToolbar()});
 }
 
 INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
   LRESULT result = 0;
   if (HandleColumnNotify(header, &result)) {
     SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
+  if (header->hwndFrom == ColumnHeader() && (header->code == HDN_ITEMCLICKA || header->code == HDN_ITEMCLICKW)) {
+    // Both forms carry the item index at the same place; the item record is looked up again.
+    NMHEADERA click = *reinterpret_cast<const NMHEADERA*>(header);
+    click.pitem = nullptr;
+    if (OnSortHeaderClick(&click)) RefreshStatusTexts(MainStatusBar(), CurrentFolder);
     return TRUE;
   }
   if (header->idFrom == IDC_MAIN_TREE || header->idFrom == IDC_FIND_RESULTS_TREE) {
@@ -184,6 +202,8 @@ INT_PTR CALLBACK PaneHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lPa
       return OnPaneNotify(host, reinterpret_cast<const NMHDR*>(lParam));
     case WM_HSCROLL:
       return HandleColumnHScroll(wParam, lParam) ? TRUE : FALSE;
+    case WM_TIMER:
+      return OnStatusRefreshTimer(host, wParam, MainStatusBar()) ? TRUE : FALSE;
     case WM_ACTIVATE:
     case WM_SETFOCUS:
       DialogMessageTarget = host;
@@ -199,14 +219,27 @@ INT_PTR CALLBACK PaneHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lPa
 
 void ResortWholeTree() { ResortBranch(Panes.mainTree, TopItem(Panes.mainTree)); }
 
-LRESULT CreatePanes(HWND window) {
-  CreateRowPaintResources();
-  g_paneHost = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_PANE_HOST), window, PaneHostProc, 0);
-  if (!g_paneHost) return -1;
+// The system's small icons, shared with the shell, for the tree items.
+HIMAGELIST SystemSmallIcons() {
+  char windows[MAX_PATH];
+  if (!GetWindowsDirectoryA(windows, MAX_PATH)) return nullptr;
+  SHFILEINFOA info = {};
+  return reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA(windows, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+}
+
+// The trees, their lists and the header inside the pane host.
+void CreateTreePanes() {
   HWND mainTree = GetDlgItem(g_paneHost, IDC_MAIN_TREE);
   HWND findTree = GetDlgItem(g_paneHost, IDC_FIND_RESULTS_TREE);
   g_scrollBar = GetDlgItem(g_paneHost, IDC_PANE_SCROLLBAR);
-  if (!mainTree || !findTree) return -1;
+  SetLayoutPaneHost(g_paneHost, g_scrollBar);
+  if (!mainTree) DiagnosticSink(0, "Cannot create the tree view");
+  if (!findTree) DiagnosticSink(0, "Cannot create the search tree view");
+  if (!mainTree || !findTree) return;
+  HIMAGELIST icons = SystemSmallIcons();
+  for (HWND tree : {mainTree, findTree})
+    if (icons) TreeView_SetImageList(tree, icons, TVSIL_NORMAL);
   ShowWindow(findTree, SW_HIDE);
   HWND mainList = CreateDetailList(mainTree, false);
   HWND findList = CreateDetailList(findTree, true);
@@ -215,17 +248,43 @@ LRESULT CreatePanes(HWND window) {
   for (HWND list : {mainList, findList})
     if (list) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
   PaintRowHook = PaintEntry;
+  InstallSorting();
+  UpdateCommandStatesHook = [] {
+    if (MainWindow) UpdateCommandStates(CurrentFolder, GetMenu(MainWindow), MainToolbar());
+  };
   ResetNameWidthHook = ResetNameWidthCache;
-  PlaceScrollBarHook = UpdateColumnScrollBar;
+  PlaceScrollBarHook = FitPaneScrollBar;
   ResortTreeHook = ResortWholeTree;
   RelayoutPanesHook = [] {
-    if (MainWindow) {
-      RECT client;
-      GetClientRect(MainWindow, &client);
-      PostMessageA(MainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-    }
+    if (MainWindow) RequestLayout(MainWindow);
   };
-  CreateColumns(g_paneHost, mainTree, g_scrollBar, ListFont());
+  if (!CreateColumns(g_paneHost, mainTree, g_scrollBar, ListFont())) DiagnosticSink(1, "Cannot create headers.");
+}
+
+// Failures of the bars and panes are reported and the window opens without
+// them; only a missing tab strip fails the creation.
+LRESULT CreatePanes(HWND window) {
+  InitCommonControls();
+  CreateMainToolbar(window);
+  CreateMainStatusBar(window);
+  CreateRowPaintResources();
+  g_paneHost = CreateDialogParamA(AppInstance, MAKEINTRESOURCEA(IDD_PANE_HOST), window, PaneHostProc, 0);
+  if (g_paneHost)
+    CreateTreePanes();
+  else
+    DiagnosticSink(0, "Cannot create main dialog window");
+  if (!CreateTabStrip(window, ListFont())) return -1;
+  return 0;
+}
+
+LRESULT OnMainNotify(HWND window, const NMHDR* header) {
+  LRESULT result = 0;
+  if (HandleBarNotify(window, header, &result)) return result;
+  if (header->hwndFrom == MainTabStrip() && header->code == TCN_SELCHANGE) {
+    const LRESULT selected = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
+    if (selected == 0) DispatchCommand(window, IDM_VIEW_NORMAL);
+    if (selected > 0) DispatchCommand(window, IDM_VIEW_FIND_RESULTS);
+  }
   return 0;
 }
 
@@ -244,10 +303,43 @@ void DestroyMainWindow(HWND window) {
   SaveSettings(false);
   if (g_paneHost) DestroyWindow(g_paneHost);
   g_paneHost = nullptr;
+  ForgetLayoutChildren();
   Panes = {};
   CurrentFolder = nullptr;
   PostQuitMessage(0);
 }
+
+// Drives come and go in bursts of events: the list is rebuilt once, three
+// seconds after the last.
+constexpr UINT DEVICE_CHANGE_DELAY_MS = 3000;
+constexpr UINT_PTR DEVICE_TIMER_BASE = 0x7000;
+constexpr UINT_PTR DEVICE_TIMER_SPAN = 0x1000;
+constexpr DWORD DEVICE_TYPE_PORT = 3;
+constexpr WPARAM DEVICE_ARRIVAL = 0x8000;
+constexpr WPARAM DEVICE_REMOVE_COMPLETE = 0x8004;
+constexpr WPARAM DEVICE_CONFIG_CHANGED = 0x18;
+UINT_PTR g_deviceTimerCounter = 0;
+
+void OnDeviceChange(HWND window, WPARAM event, LPARAM data) {
+  if (event != DEVICE_ARRIVAL && event != DEVICE_REMOVE_COMPLETE && event != DEVICE_CONFIG_CHANGED) return;
+  // The header starts with its size, then the device type.
+  if (data) {
+    DWORD header[2];
+    std::memcpy(header, reinterpret_cast<const void*>(data), sizeof header);
+    if (header[1] == DEVICE_TYPE_PORT) return;
+  }
+  g_deviceTimerCounter = (g_deviceTimerCounter + 1) % DEVICE_TIMER_SPAN;
+  SetTimer(window, DEVICE_TIMER_BASE + g_deviceTimerCounter, DEVICE_CHANGE_DELAY_MS, nullptr);
+}
+
+void OnMainTimer(HWND window, UINT_PTR timer) {
+  if (timer < DEVICE_TIMER_BASE || timer >= DEVICE_TIMER_BASE + DEVICE_TIMER_SPAN) return;
+  KillTimer(window, timer);
+  BuildRootList();
+}
+
+// Signed: above the client area while the mouse is captured.
+int MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -263,6 +355,27 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_SETFOCUS:
       if (HWND tree = ActiveTree()) SetFocus(tree);
+      return 0;
+    case WM_NOTIFY:
+      return OnMainNotify(window, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_INITMENU:
+    case WM_INITMENUPOPUP:
+      UpdateMenuChecks(reinterpret_cast<HMENU>(wParam), MainToolbar());
+      return 0;
+    case WM_DEVICECHANGE:
+      OnDeviceChange(window, wParam, lParam);
+      return TRUE;
+    case WM_TIMER:
+      OnMainTimer(window, wParam);
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnSplitterButtonDown(window, MouseY(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      OnSplitterMouseMove(window, MouseY(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      OnSplitterButtonUp(window, MouseY(lParam));
       return 0;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam);
@@ -300,22 +413,4 @@ bool RegisterMainWindowClass() {
   plain.lpszMenuName = cls.lpszMenuName;
   plain.lpszClassName = cls.lpszClassName;
   return RegisterClassA(&plain) != 0;
-}
-
-bool LayoutPanes(HWND window, UINT sizeType) {
-  if (sizeType != SIZE_RESTORED && sizeType != SIZE_MAXIMIZED) return false;
-  if (!g_paneHost) return false;
-  RECT client;
-  GetClientRect(window, &client);
-  MoveWindow(g_paneHost, 0, 0, client.right, client.bottom, TRUE);
-  const int headerHeight = ColumnHeaderHeight();
-  const int barHeight = GetSystemMetrics(SM_CYHSCROLL);
-  const int treeHeight = client.bottom - headerHeight - barHeight;
-  for (HWND tree : {Panes.mainTree, Panes.findTree})
-    if (tree) MoveWindow(tree, 0, headerHeight, client.right, treeHeight > 0 ? treeHeight : 0, TRUE);
-  if (HWND header = ColumnHeader()) MoveWindow(header, 0, 0, client.right, headerHeight, TRUE);
-  if (g_scrollBar) MoveWindow(g_scrollBar, 0, client.bottom - barHeight, client.right, barHeight, TRUE);
-  ResizeNameColumn(NameColumnWidth());
-  UpdateColumnScrollBar();
-  return true;
 }

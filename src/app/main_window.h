@@ -12,8 +12,5 @@ extern const char MAIN_WINDOW_CLASS[];
 // null when no pane has the focus.
 extern HWND DialogMessageTarget;
 
-// Lays out the panes in the client area (restored and maximised sizes only).
-bool LayoutPanes(HWND window, UINT sizeType);
-
 // The commands whose owners are not part of the program yet end here.
 void CommandNotYetAvailable(HWND window);
