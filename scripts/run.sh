@@ -46,7 +46,8 @@ trap stop_private_session EXIT
 start_private_display || exit 1
 prepare_prefix
 wine "$exe" "${args[@]}" >/dev/null 2>&1 &
-# Scans of a small folder settle within a few seconds under Wine.
-sleep "${SCREENSHOT_DELAY:-8}"
+# A fresh display and prefix take several seconds before the window shows;
+# scans of a small folder settle within a few more.
+sleep "${SCREENSHOT_DELAY:-15}"
 xwd -root -silent | convert xwd:- "png:$shot" || { echo "screenshot failed" >&2; exit 1; }
 echo "saved $shot"
