@@ -12,6 +12,7 @@
 #include "app/command_states.h"
 #include "app/disk_info_dialog.h"
 #include "app/folder_selection.h"
+#include "app/view_toggles.h"
 #include "app/window_layout.h"
 #include "model/folder_node.h"
 #include "model/node_removal.h"
@@ -89,7 +90,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_OPTIONS, CommandNotYetAvailable},
     {IDM_VIEW_NORMAL, CommandNotYetAvailable},
     {IDM_VIEW_FIND_RESULTS, CommandNotYetAvailable},
-    {IDM_SHOW_TABS, CommandNotYetAvailable},
+    {IDM_SHOW_TABS, ToggleTabs},
     {IDM_COPY, CommandNotYetAvailable},
     {IDM_UNDO, CommandNotYetAvailable},
     {IDM_PROPERTIES, CommandNotYetAvailable},
@@ -124,9 +125,9 @@ const CommandRoute COMMANDS[] = {
     {IDM_PASTE, CommandNotYetAvailable},
     {IDM_ABOUT, CommandNotYetAvailable},
     {IDM_TAG_FOLDERS, CommandNotYetAvailable},
-    {IDM_SHOW_TOOLBAR, CommandNotYetAvailable},
-    {IDM_SHOW_FILE_PANE, CommandNotYetAvailable},
-    {IDM_SHOW_STATUS_BAR, CommandNotYetAvailable},
+    {IDM_SHOW_TOOLBAR, ToggleToolbar},
+    {IDM_SHOW_FILE_PANE, ToggleFilePane},
+    {IDM_SHOW_STATUS_BAR, ToggleStatusBar},
 };
 
 void DispatchCommand(HWND window, UINT id) {

@@ -22,6 +22,7 @@
 #include "support/node_lock_holder.h"
 #include "support/scratch_registry.h"
 #include "support/temp_folder.h"
+#include "support/test_panes.h"
 
 namespace {
 
@@ -143,6 +144,40 @@ TEST_F(MainWindowTest, StartPathIsScannedAndShownWithOneRowPerVisibleFolder) {
   EXPECT_EQ(0u, quit.wParam);
   BYTE stored[12];
   EXPECT_TRUE(ReadBinary("14", stored, sizeof stored)) << "column layouts are saved at every exit";
+}
+
+RECT ScreenRect(HWND window) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+TEST_F(MainWindowTest, HiddenPanesStayHiddenAfterARestart) {
+  saveOnExit = 1;
+  Open();
+  HWND host = GetParent(Panes.mainTree);
+  const RECT before = ScreenRect(host);
+  for (UINT command : {IDM_SHOW_TOOLBAR, IDM_SHOW_STATUS_BAR, IDM_SHOW_TABS})
+    SendMessageA(window, WM_COMMAND, command, 0);
+  PumpMessages();  // the toggles post their layout
+  const RECT after = ScreenRect(host);
+  EXPECT_LT(after.top, before.top) << "the panes move up into the toolbar's and tabs' room";
+  EXPECT_GT(after.bottom, before.bottom) << "and down into the status bar's";
+  EXPECT_EQ(0, Settings.ShowToolbar);
+
+  DestroyWindow(window);
+  ApplyDefaultSettings(&Settings);
+  LoadSettings();
+  EXPECT_EQ(0, Settings.ShowToolbar);
+  EXPECT_EQ(0, Settings.ShowStatusBar);
+  EXPECT_EQ(0, Settings.ShowTabs);
+  EXPECT_EQ(1, Settings.ShowFilePane);
+  ShuttingDown = false;
+  Open();
+  HWND toolbar = GetDlgItem(window, IDC_TOOLBAR);
+  ASSERT_NE(nullptr, toolbar);
+  EXPECT_FALSE(IsWindowVisible(toolbar));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_STATUS_BAR)));
 }
 
 NodeLockHolder* g_holder = nullptr;
