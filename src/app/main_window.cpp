@@ -17,6 +17,7 @@
 #include "model/folder_node.h"
 #include "model/node_removal.h"
 #include "model/root_list.h"
+#include "model/scanner.h"
 #include "model/scan_control.h"
 #include "model/tree_items.h"
 #include "model/worker_table.h"
@@ -54,7 +55,14 @@ void OnCollapseAll(HWND) { CollapseAllCommand(); }
 void OnVerifyRows(HWND) { VerifyPairing(); }
 void OnSaveNow(HWND) { SaveSettings(true); }
 void OnSaveOnExit(HWND) { ToggleSaveOnExit(); }
-void OnRefresh(HWND) { BuildRootList(); }
+void OnRefresh(HWND window) {
+  RequestLayout(window);
+  BuildRootList();
+  FolderNode* folder = CurrentFolder;
+  if (!IsFolderNode(folder)) return;
+  ScanOneLevel(folder);
+  if (IsFolderNode(folder)) OnFolderSelected(folder, {window, g_paneHost, MainStatusBar(), MainToolbar()});
+}
 void OnSizeReported(HWND) { SetSizeMode(0); }
 void OnSizeOnDisk(HWND) { SetSizeMode(1); }
 void OnExactBytes(HWND) { ToggleExactSizes(); }

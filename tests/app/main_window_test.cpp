@@ -135,6 +135,15 @@ TEST_F(MainWindowTest, StartPathIsScannedAndShownWithOneRowPerVisibleFolder) {
   SendMessageA(window, WM_COMMAND, IDM_VERIFY_DETAIL_ROWS, 0);
   EXPECT_EQ("", g_diagnostics);
 
+  // F5 re-reads the current folder: a folder made meanwhile appears, counted.
+  temp.MakeFolder("c");
+  temp.MakeFile("c\\h.bin", 700);
+  FolderNode* current = CurrentFolder;
+  SendMessageA(window, WM_COMMAND, IDM_REFRESH, 0);
+  EXPECT_EQ(current, CurrentFolder);
+  EXPECT_EQ(3, current->subfolderCount);
+  ExpectRowsPaired();
+
   // Shown columns with no stored settings: folder, total, files in folder, modified.
   ASSERT_EQ(4, Header_GetItemCount(ColumnHeader()));
 
