@@ -12,6 +12,7 @@
 #include "app/command_states.h"
 #include "app/disk_info_dialog.h"
 #include "app/folder_selection.h"
+#include "app/pane_popup.h"
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
 #include "model/folder_node.h"
@@ -193,6 +194,9 @@ INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
       case TVN_SELCHANGEDW:
         if (!ShuttingDown) OnTreeSelectionChanged(change);
         return TRUE;
+      case NM_RCLICK:
+        ShowPanePopup(header->hwndFrom, MainWindow);
+        return TRUE;
       default:
         if (OnPaneTreeNotify(header, &result)) {
           SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
@@ -257,6 +261,7 @@ void CreateTreePanes() {
   for (HWND list : {mainList, findList})
     if (list) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
   PaintRowHook = PaintEntry;
+  PanePopupHook = ShowPanePopupAt;
   InstallSorting();
   UpdateCommandStatesHook = [] {
     if (MainWindow) UpdateCommandStates(CurrentFolder, GetMenu(MainWindow), MainToolbar());
