@@ -128,6 +128,30 @@ TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChoose) {
   Click(COLUMN_NAME);
   EXPECT_EQ("big eq-a eq-b mid ", Order());
   EXPECT_EQ(COLUMN_NAME, SortColumn()->id);
+
+  // Newest first on the modified column.
+  SYSTEMTIME newest = {2030, 1, 0, 1, 0, 0, 0, 0};
+  FILETIME stamp;
+  SystemTimeToFileTime(&newest, &stamp);
+  panes.Child(folder, "mid")->lastWrite = stamp;
+  Click(COLUMN_MODIFIED);
+  EXPECT_EQ(0u, Order().find("mid ")) << Order();
+}
+
+TEST_F(SortingTest, CollapsedBranchesKeepTheirOrderUntilExpanded) {
+  FolderNode* big = panes.Child(folder, "big");
+  temp.MakeFolder("big\\z-large");
+  temp.MakeFile("big\\z-large\\f.bin", 50000);
+  temp.MakeFolder("big\\a-small");
+  ASSERT_EQ(1, ScanSubtree(big, true, nullptr));  // the scan sorts big's children by total
+  auto firstChildOfBig = [&] {
+    return panes.ItemText(NodeFromItem(panes.tree(), FirstChildItem(panes.tree(), big->mainItem)));
+  };
+  EXPECT_EQ("z-large", firstChildOfBig());
+  Click(COLUMN_NAME);
+  EXPECT_EQ("z-large", firstChildOfBig()) << "big is collapsed: its children wait";
+  PrepareNodeForExpansion(panes.tree(), big->mainItem);
+  EXPECT_EQ("a-small", firstChildOfBig()) << "expanding sorts them by the new column";
 }
 
 }  // namespace
