@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/command_states.h"
+#include "app/file_pane.h"
 #include "app/process_state.h"
 #include "app/resource_text.h"
 #include "app/text_case.h"
@@ -63,6 +64,7 @@ void OnFolderSelected(FolderNode* folder, const SelectionWindows& windows) {
     SetWindowTextA(windows.mainWindow, title);
   }
   UpdateCommandStates(folder, windows.mainWindow ? GetMenu(windows.mainWindow) : nullptr, windows.toolbar);
+  ShowFolderInFilePane(folder);
   RefreshStatusTexts(windows.statusBar, folder);
   if (windows.paneHost) {
     SetTimer(windows.paneHost, NextStatusTimer(), STATUS_REFRESH_SOON_MS, nullptr);

@@ -11,6 +11,7 @@
 #include "app/command_state_hook.h"
 #include "app/command_states.h"
 #include "app/disk_info_dialog.h"
+#include "app/file_pane.h"
 #include "app/folder_selection.h"
 #include "app/pane_popup.h"
 #include "app/view_toggles.h"
@@ -315,6 +316,7 @@ void DestroyMainWindow(HWND window) {
   }
   SaveAllColumnSettings();
   SaveSettings(false);
+  if (FilePaneViewWindow()) DestroyFilePane();
   if (g_paneHost) DestroyWindow(g_paneHost);
   g_paneHost = nullptr;
   ForgetLayoutChildren();
@@ -368,7 +370,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       LayoutPanes(window, static_cast<UINT>(wParam));
       return 0;
     case WM_SETFOCUS:
-      if (HWND tree = ActiveTree()) SetFocus(tree);
+      if (FilePaneActive && FilePaneViewWindow())
+        SetFocus(FilePaneViewWindow());
+      else if (HWND tree = ActiveTree())
+        SetFocus(tree);
+      return 0;
+    case WM_FILE_PANE_ACTIVATED:
+      FilePaneActive = true;
+      RefreshStatusTexts(MainStatusBar(), CurrentFolder);
       return 0;
     case WM_NOTIFY:
       return OnMainNotify(window, reinterpret_cast<const NMHDR*>(lParam));

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/diagnostics.h"
+#include "app/file_pane.h"
 #include "app/initial_geometry.h"
 #include "app/main_window.h"
 #include "app/process_state.h"
@@ -30,6 +31,8 @@ int RunMessageLoop(HWND window) {
   HACCEL accelerators = LoadAcceleratorsA(AppInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    // The file pane's view has the first say on keys while it has the focus.
+    if (FilePaneActive && FilePaneTranslateAccelerator(&msg) == S_OK) continue;
     if (accelerators && TranslateAcceleratorA(window, accelerators, &msg)) continue;
     if (DialogMessageTarget && IsDialogMessageA(DialogMessageTarget, &msg)) continue;
     TranslateMessage(&msg);

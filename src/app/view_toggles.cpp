@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/command_states.h"
+#include "app/file_pane.h"
 #include "app/process_state.h"
 #include "app/window_layout.h"
 #include "model/folder_node.h"
@@ -34,8 +35,11 @@ void ToggleTabs(HWND window) { Toggle(window, MainTabStrip(), &Settings.ShowTabs
 void ToggleFilePane(HWND window) {
   if (!Settings.ShowFilePane) {
     Settings.ShowFilePane = 1;
+    if (HWND view = FilePaneViewWindow()) ShowWindow(view, SW_SHOW);
+    ShowFolderInFilePane(CurrentFolder);
   } else {
     Settings.ShowFilePane = 0;
+    if (HWND view = FilePaneViewWindow()) ShowWindow(view, SW_HIDE);
     if (HWND tree = ActiveTree()) {
       SetFocus(tree);
       FolderNode* folder = CurrentFolder;
