@@ -138,6 +138,18 @@ TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChoose) {
   EXPECT_EQ(0u, Order().find("mid ")) << Order();
 }
 
+TEST_F(SortingTest, CapacityHeaderNeverSorts) {
+  for (int i = 0; i < DetailColumnCount(); ++i)
+    if (DetailColumn(i)->id == COLUMN_CAPACITY) DetailColumn(i)->flags &= ~COLUMN_HIDDEN;
+  RebuildHeader();
+  ResortBranch(panes.tree(), TopItem(panes.tree()));
+  const std::string before = Order();
+  ColumnInfo* sort = SortColumn();
+  Click(COLUMN_CAPACITY);
+  EXPECT_EQ(before, Order());
+  EXPECT_EQ(sort, SortColumn());
+}
+
 TEST_F(SortingTest, CollapsedBranchesKeepTheirOrderUntilExpanded) {
   FolderNode* big = panes.Child(folder, "big");
   temp.MakeFolder("big\\z-large");
