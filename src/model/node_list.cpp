@@ -1,6 +1,7 @@
 #include "model/node_list.h"
 
 #include "model/folder_node.h"
+#include "shell/shell_items.h"
 
 void NodeList::Init() {
   head = nullptr;
@@ -75,8 +76,7 @@ FolderNode* NodeList::SearchByIdList(LPCITEMIDLIST list, bool take) {
   NodeListEntry* previous = nullptr;
   for (NodeListEntry* entry = head; entry; previous = entry, entry = entry->next) {
     FolderNode* node = entry->value;
-    if (!IsFolderNode(node) || !node->absoluteIdList) continue;
-    if (desktop->CompareIDs(0, node->absoluteIdList, list) != 0) continue;
+    if (!IsFolderNode(node) || !SameIdList(desktop, node->absoluteIdList, list)) continue;
     found = node;
     if (take) {
       (previous ? previous->next : head) = entry->next;

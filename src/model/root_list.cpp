@@ -35,7 +35,7 @@ class Desktop {
   IShellFolder* operator->() const { return folder_; }
   IShellFolder* get() const { return folder_; }
   bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
-    return folder_ && a && b && static_cast<short>(HRESULT_CODE(folder_->CompareIDs(0, a, b))) == 0;
+    return SameIdList(folder_, a, b);
   }
 
  private:
@@ -58,11 +58,19 @@ void NameAndIcons(const Desktop& desktop, LPCITEMIDLIST absolute, char* name, TV
   ItemIcons(absolute, icons);
 }
 
+// |path| parsed from the desktop with its attributes, display name and icons;
+// null when the shell does not know it.
+LPITEMIDLIST ParseFolder(const Desktop& desktop, const char* path, ULONG* attributes, char* name, TVITEMA* icons) {
+  *attributes = ROOT_ATTRIBUTE_REQUEST;
+  LPITEMIDLIST absolute = IdListFromPath(path, nullptr, attributes);
+  if (absolute) NameAndIcons(desktop, absolute, name, icons);
+  return absolute;
+}
+
 // Applies the measured height of one tree item to both detail lists.
 void TakeRowHeight(HTREEITEM topItem) {
-  RECT rect = {};
-  std::memcpy(&rect, &topItem, sizeof topItem);
-  if (!SendMessageA(Panes.mainTree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&rect))) return;
+  RECT rect;
+  if (!ItemRect(Panes.mainTree, topItem, false, &rect)) return;
   int height = rect.bottom & 0xFFFF;
   if (height <= 0) return;
   RowHeight = height;
@@ -192,12 +200,11 @@ DriveRootNode* AddDriveRoot(const char* rootPath, NodeList* oldRoots) {
   const uint8_t driveNumber = static_cast<uint8_t>(letter - 0x40);
 
   Desktop desktop;
-  ULONG attributes = ROOT_ATTRIBUTE_REQUEST;
-  LPITEMIDLIST absolute = IdListFromPath(rootPath, nullptr, &attributes);
-  if (!absolute) return nullptr;
+  ULONG attributes;
   char name[SHELL_TEXT_MAX];
   TVITEMA icons = {};
-  NameAndIcons(desktop, absolute, name, &icons);
+  LPITEMIDLIST absolute = ParseFolder(desktop, rootPath, &attributes, name, &icons);
+  if (!absolute) return nullptr;
 
   const bool hidden = Settings.showOnlyScanDrives && !StartFolderGiven && !DriveBitSet(driveNumber);
   FolderNode* existing = oldRoots ? oldRoots->TakeByIdList(absolute) : nullptr;
@@ -240,12 +247,11 @@ DriveRootNode* AddDriveRoot(const char* rootPath, NodeList* oldRoots) {
 
 FolderNode* AddPathFolder(const char* prefix) {
   Desktop desktop;
-  ULONG attributes = ROOT_ATTRIBUTE_REQUEST;
-  LPITEMIDLIST absolute = IdListFromPath(prefix, nullptr, &attributes);
-  if (!absolute) return nullptr;
+  ULONG attributes;
   char name[SHELL_TEXT_MAX];
   TVITEMA icons = {};
-  NameAndIcons(desktop, absolute, name, &icons);
+  LPITEMIDLIST absolute = ParseFolder(desktop, prefix, &attributes, name, &icons);
+  if (!absolute) return nullptr;
 
   char parentPath[MAX_PATH];
   const char* last = nullptr;

@@ -1,5 +1,7 @@
 #include "model/tree_items.h"
 
+#include <cstring>
+
 #include "model/folder_node.h"
 
 FolderNode* NodeFromItem(HWND tree, HTREEITEM item) {
@@ -34,3 +36,10 @@ HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int im
 }
 
 FolderNode* ParentNode(HWND tree, HTREEITEM item) { return NodeFromItem(tree, ParentItem(tree, item)); }
+
+bool ItemRect(HWND tree, HTREEITEM item, bool labelOnly, RECT* rect) {
+  // The message takes the item handle in the rectangle it fills.
+  std::memset(rect, 0, sizeof *rect);
+  std::memcpy(rect, &item, sizeof item);
+  return SendMessageA(tree, TVM_GETITEMRECT, labelOnly ? TRUE : FALSE, reinterpret_cast<LPARAM>(rect)) != 0;
+}

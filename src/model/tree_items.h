@@ -20,5 +20,9 @@ inline HTREEITEM FirstChildItem(HWND tree, HTREEITEM item) { return TreeNext(tre
 inline HTREEITEM NextSiblingItem(HWND tree, HTREEITEM item) { return TreeNext(tree, item, TVGN_NEXT); }
 inline HTREEITEM TopItem(HWND tree) { return TreeNext(tree, nullptr, TVGN_ROOT); }
 
+// TVM_GETITEMRECT: the whole line, or the label only; false when the item is
+// not shown.
+bool ItemRect(HWND tree, HTREEITEM item, bool labelOnly, RECT* rect);
+
 // The node of the item's parent, or null.
 FolderNode* ParentNode(HWND tree, HTREEITEM item);

@@ -116,13 +116,6 @@ bool RequestStop(WorkerRecord* record) {
   return false;
 }
 
-bool IsRegisteredWorker(const WorkerRecord* record) {
-  TableGuard guard;
-  for (int i = 0; i < g_count; ++i)
-    if (g_table[i] == record) return true;
-  return false;
-}
-
 void StopAllWorkers() {
   g_shutdownSemaphore = CreateSemaphoreA(nullptr, 0, SHUTDOWN_SEMAPHORE_MAX, nullptr);
   {

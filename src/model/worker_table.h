@@ -21,8 +21,6 @@ void FinishWorker(WorkerRecord* record);
 bool RequestStop(WorkerRecord* record);
 
 int WorkerCount();
-// True while |record| is registered (for callers that hold a record pointer).
-bool IsRegisteredWorker(const WorkerRecord* record);
 
 // The change-notification watchers, which shutdown stops with the rest.
 extern WorkerRecord* volatile CurrentWatcher;

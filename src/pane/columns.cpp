@@ -1,6 +1,5 @@
 #include "pane/columns.h"
 
-#include <cstring>
 
 #include <algorithm>
 #include <iterator>
@@ -683,10 +682,8 @@ int NameWidth() {
   LONG widest = 0;
   for (HTREEITEM item = TreeNext(tree, nullptr, TVGN_FIRSTVISIBLE); item;
        item = TreeNext(tree, item, TVGN_NEXTVISIBLE)) {
-    // TVM_GETITEMRECT takes the item handle in the rectangle it fills.
-    RECT label = {};
-    std::memcpy(&label, &item, sizeof item);
-    if (!SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label))) break;
+    RECT label;
+    if (!ItemRect(tree, item, true, &label)) break;
     // Items below the view are not on screen; a vertical scroll resets the cache.
     if (label.top >= client.bottom) break;
     widest = std::max(widest, label.right);

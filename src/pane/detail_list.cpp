@@ -407,9 +407,7 @@ HTREEITEM SearchPath(HWND tree, const std::string& target, HTREEITEM item, bool 
 FolderNode* SearchIdList(HWND tree, IShellFolder* desktop, HTREEITEM parent, LPCITEMIDLIST list) {
   for (HTREEITEM item = FirstChildItem(tree, parent); item; item = NextSiblingItem(tree, item)) {
     FolderNode* node = NodeFromItem(tree, item);
-    if (IsFolderNode(node) && node->absoluteIdList &&
-        static_cast<short>(HRESULT_CODE(desktop->CompareIDs(0, node->absoluteIdList, list))) == 0)
-      return node;
+    if (IsFolderNode(node) && SameIdList(desktop, node->absoluteIdList, list)) return node;
     if (FolderNode* found = SearchIdList(tree, desktop, item, list)) return found;
   }
   return nullptr;

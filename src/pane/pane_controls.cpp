@@ -1,8 +1,7 @@
 #include "pane/pane_controls.h"
 
-#include <cstring>
-
 #include "model/folder_node.h"
+#include "model/tree_items.h"
 
 PaneControls Panes = {};
 bool FindResultsMode = false;
@@ -14,13 +13,6 @@ ResortBranchFunction ResortBranchHook = nullptr;
 namespace {
 
 HTREEITEM ActiveItemOf(FolderNode* node) { return FindResultsMode ? node->findItem : node->mainItem; }
-
-// TVM_GETITEMRECT takes the item handle in the rectangle it fills.
-bool ItemRect(HWND tree, HTREEITEM item, RECT* rect) {
-  std::memset(rect, 0, sizeof *rect);
-  std::memcpy(rect, &item, sizeof item);
-  return SendMessageA(tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(rect)) != 0;
-}
 
 }  // namespace
 
@@ -34,7 +26,7 @@ void InvalidateNodeRow(FolderNode* node) {
   HTREEITEM item = ActiveItemOf(node);
   if (!item) return;
   RECT band;
-  if (!ItemRect(ActiveTree(), item, &band)) return;
+  if (!ItemRect(ActiveTree(), item, false, &band)) return;
   RECT client;
   GetClientRect(ActiveTree(), &client);
   band.left = 0;
@@ -51,7 +43,7 @@ void InvalidateNodeItem(FolderNode* node) {
   HTREEITEM item = ActiveItemOf(node);
   if (!tree || !item) return;
   RECT rect;
-  if (ItemRect(tree, item, &rect)) InvalidateRect(tree, &rect, FALSE);
+  if (ItemRect(tree, item, false, &rect)) InvalidateRect(tree, &rect, FALSE);
 }
 
 void AlignListTop() {

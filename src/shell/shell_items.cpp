@@ -97,6 +97,10 @@ HRESULT FolderFromPath(const char* path, IShellFolder** out) {
   return hr;
 }
 
+bool SameIdList(IShellFolder* desktop, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+  return desktop && a && b && desktop->CompareIDs(0, a, b) == 0;
+}
+
 UINT IdListSize(LPCITEMIDLIST list) {
   if (!list) return 0;
   UINT size = 0;

@@ -20,6 +20,9 @@ LPITEMIDLIST IdListFromPath(const char* path, IShellFolder* folder, ULONG* attri
 // Binds |path| to its IShellFolder; |out| holds one reference on success.
 HRESULT FolderFromPath(const char* path, IShellFolder** out);
 
+// The desktop's CompareIDs (parameter 0) says exactly 0: the same item.
+bool SameIdList(IShellFolder* desktop, LPCITEMIDLIST a, LPCITEMIDLIST b);
+
 UINT IdListSize(LPCITEMIDLIST list);
 LPITEMIDLIST NextIdItem(LPCITEMIDLIST item);
 void* AllocZeroed(SIZE_T size);

@@ -13,7 +13,7 @@
 #include "model/scanner.h"
 #include "model/tree_items.h"
 #include "shell/shell_items.h"
-#include "support/fixed_geometry.h"
+#include "support/folder_chain_test.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
 
@@ -148,7 +148,7 @@ TEST(NodeListOperations, QueueOrderRemovalAndLookupByIdentifierList) {
   for (FolderNode* node : nodes) FreeNodeRecord(node);
 }
 
-class NodeRemovalTest : public ::testing::Test {
+class NodeRemovalTest : public FolderChainTest {
  protected:
   void SetUp() override {
     temp.MakeFolder("a");
@@ -157,22 +157,13 @@ class NodeRemovalTest : public ::testing::Test {
     temp.MakeFile("a\\b\\g.bin", 3000);
     temp.MakeFolder("c");
     temp.MakeFile("c\\h.bin", 20);
-    top = panes.AddTopNode();
-    drive = panes.AddDriveRoot(top, temp.Path());
-    folder = panes.AddFolder(drive, temp.Path());
+    FolderChainTest::SetUp();
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
     a = panes.Child(folder, "a");
     b = panes.Child(a, "b");
     ASSERT_NE(nullptr, b);
   }
 
-  FixedGeometry geometry;
-  ScopedDriveQueries installed{&geometry};
-  TempFolder temp;
-  TestPanes panes;
-  FolderNode* top = nullptr;
-  DriveRootNode* drive = nullptr;
-  FolderNode* folder = nullptr;
   FolderNode* a = nullptr;
   FolderNode* b = nullptr;
 };

@@ -10,7 +10,7 @@
 #include "model/volume.h"
 #include "model/worker_record.h"
 #include "settings/settings_record.h"
-#include "support/fixed_geometry.h"
+#include "support/folder_chain_test.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
 
@@ -18,14 +18,8 @@ namespace {
 
 constexpr int64_t CLUSTER = 4096;  // 8 sectors of 512 bytes
 
-class ScanTest : public ::testing::Test {
+class ScanTest : public FolderChainTest {
  protected:
-  void SetUp() override {
-    top = panes.AddTopNode();
-    drive = panes.AddDriveRoot(top, temp.Path());
-    folder = panes.AddFolder(drive, temp.Path());
-  }
-
   // a: 0 bytes, b: one whole cluster, c: a cluster and a bit; sub holds d and
   // an empty folder.
   void MakeSample() {
@@ -37,13 +31,6 @@ class ScanTest : public ::testing::Test {
     temp.MakeFolder("sub\\empty");
   }
 
-  FixedGeometry geometry;
-  ScopedDriveQueries installed{&geometry};
-  TempFolder temp;
-  TestPanes panes;
-  FolderNode* top = nullptr;
-  DriveRootNode* drive = nullptr;
-  FolderNode* folder = nullptr;
 };
 
 constexpr uint8_t FINAL = FILES_COUNTED | SUBTREE_COMPLETE;

@@ -2,7 +2,6 @@
 // expanding, collapsing, deleting and sorting.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@
 #include "pane/pane_controls.h"
 #include "shell/shell_items.h"
 #include "support/dialog_answerer.h"
-#include "support/fixed_geometry.h"
+#include "support/folder_chain_test.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
 
@@ -31,8 +30,9 @@ int CALLBACK BySizeDescending(LPARAM first, LPARAM second, LPARAM) {
   return sa > sb ? -1 : sa < sb ? 1 : 0;
 }
 
-class DetailListTest : public ::testing::Test {
+class DetailListTest : public FolderChainTest {
  protected:
+  DetailListTest() : FolderChainTest(true) {}
   void SetUp() override {
     temp.MakeFolder("a");
     temp.MakeFolder("a\\a1");
@@ -43,9 +43,7 @@ class DetailListTest : public ::testing::Test {
     temp.MakeFile("b\\big.bin", 90000);
     temp.MakeFolder("b\\b1");
     temp.MakeFolder("c");
-    top = panes.AddTopNode();
-    drive = panes.AddDriveRoot(top, temp.Path());
-    folder = panes.AddFolder(drive, temp.Path());
+    FolderChainTest::SetUp();
     // The temporary folder stands directly under the drive here; expanding
     // an unscanned drive would list the drive's real folders instead.
     drive->scanState = SCAN_DONE;
@@ -91,13 +89,6 @@ class DetailListTest : public ::testing::Test {
       EXPECT_EQ(LRESULT(items[i]), SendMessageA(panes.list(), LB_GETITEMDATA, i, 0)) << when << ", entry " << i;
   }
 
-  FixedGeometry geometry;
-  ScopedDriveQueries installed{&geometry};
-  TempFolder temp;
-  TestPanes panes{true};
-  FolderNode* top = nullptr;
-  DriveRootNode* drive = nullptr;
-  FolderNode* folder = nullptr;
 };
 
 TEST_F(DetailListTest, EntriesFollowExpandAndCollapseAtEveryDepth) {
@@ -173,9 +164,8 @@ TEST_F(DetailListTest, SortingRewritesEntriesAndIsRefusedDuringAScan) {
 
 TEST_F(DetailListTest, ClicksInARowSelectTheTreeItemAtThatHeight) {
   std::vector<HTREEITEM> items = Visible();
-  RECT row = {};
-  std::memcpy(&row, &items[4], sizeof items[4]);
-  ASSERT_TRUE(SendMessageA(panes.tree(), TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)));
+  RECT row;
+  ASSERT_TRUE(ItemRect(panes.tree(), items[4], false, &row));
   const LPARAM point = MAKELPARAM(20, (row.top + row.bottom) / 2);
   for (UINT ignored : {WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_KEYDOWN}) SendMessageA(panes.list(), ignored, 0, point);
   EXPECT_EQ(nullptr, TreeNext(panes.tree(), nullptr, TVGN_CARET)) << "only a left click selects";

@@ -13,7 +13,7 @@
 #include "pane/sorting.h"
 #include "settings/settings_record.h"
 #include "shell/shell_items.h"
-#include "support/fixed_geometry.h"
+#include "support/folder_chain_test.h"
 #include "support/scratch_registry.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
@@ -57,8 +57,9 @@ TEST(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
   Settings.SizeMode = 1;
 }
 
-class SortingTest : public ::testing::Test {
+class SortingTest : public FolderChainTest {
  protected:
+  SortingTest() : FolderChainTest(true) {}
   void SetUp() override {
     ClearSettingsKey();
     ApplyDefaultSettings(&Settings);
@@ -68,10 +69,8 @@ class SortingTest : public ::testing::Test {
     temp.MakeFile("mid\\f.bin", 20000);
     temp.MakeFolder("eq-b");
     temp.MakeFolder("eq-a");
-    top = panes.AddTopNode();
-    drive = panes.AddDriveRoot(top, temp.Path());
+    FolderChainTest::SetUp();
     drive->scanState = SCAN_DONE;
-    folder = panes.AddFolder(drive, temp.Path());
     for (FolderNode* node : {top, static_cast<FolderNode*>(drive)})
       SendMessageA(panes.tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->mainItem));
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
@@ -110,13 +109,6 @@ class SortingTest : public ::testing::Test {
     EXPECT_TRUE(OnSortHeaderClick(&click));
   }
 
-  FixedGeometry geometry;
-  ScopedDriveQueries installed{&geometry};
-  TempFolder temp;
-  TestPanes panes{true};
-  FolderNode* top = nullptr;
-  DriveRootNode* drive = nullptr;
-  FolderNode* folder = nullptr;
   HWND bar = nullptr;
 };
 

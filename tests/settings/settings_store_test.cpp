@@ -14,35 +14,11 @@
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "shell/shell_items.h"
+#include "support/scratch_registry.h"
 #include "support/temp_folder.h"
-
-// Declared by the headers only for Vista and later; Wine's advapi32 has it.
-extern "C" LONG WINAPI RegDeleteTreeA(HKEY key, LPCSTR subkey);
 
 namespace {
 
-class ScratchCurrentUser : public ::testing::Environment {
-  void SetUp() override {
-    // "Software" is made too: the settings key is created below it.
-    std::string scratch = root_ + "\\hkcu";
-    RegistryKey software;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, scratch.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                             KEY_ALL_ACCESS, nullptr, user_.out(), nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(user_.get(), "Software", software.out()));
-    ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, user_.get()));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software", software.out()));
-    ASSERT_NE(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "Software\\PelvanorTests", software.out()))
-        << "HKEY_CURRENT_USER is not redirected";
-  }
-  void TearDown() override {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    user_.Close();
-    RegDeleteTreeA(HKEY_CURRENT_USER, root_.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\PelvanorTests");  // fails while another run holds a key
-  }
-  std::string root_ = "Software\\PelvanorTests\\" + std::to_string(GetCurrentProcessId());
-  RegistryKey user_;
-};
 ::testing::Environment* const scratchCurrentUser = ::testing::AddGlobalTestEnvironment(new ScratchCurrentUser);
 
 std::vector<std::string> StoredValueNames() {
@@ -80,7 +56,7 @@ std::string Defaults() {
 
 class SettingsStore : public ::testing::Test {
   void SetUp() override {
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tavorin");
+    ClearSettingsKey();
     std::memset(&Settings, 0, sizeof Settings);
     saveOnExit = 1;
     autoAddFixedDrives = false;
