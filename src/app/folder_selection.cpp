@@ -11,6 +11,8 @@
 #include "app/resource_text.h"
 #include "app/text_case.h"
 #include "model/folder_node.h"
+#include "model/folder_watcher.h"
+#include "model/monitor_driver.h"
 #include "pane/detail_list.h"
 #include "pane/pane_controls.h"
 #include "pane/status_text.h"
@@ -53,6 +55,7 @@ void OnFolderSelected(FolderNode* folder, const SelectionWindows& windows) {
   HTREEITEM item = FindResultsMode ? folder->findItem : folder->mainItem;
   if (HWND list = ActiveList())
     if (item) SendMessageA(list, LB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(item));
+  const bool newlySelected = folder != CurrentFolder;
   CurrentFolder = folder;
 
   char path[SHELL_TEXT_MAX];
@@ -70,6 +73,8 @@ void OnFolderSelected(FolderNode* folder, const SelectionWindows& windows) {
     SetTimer(windows.paneHost, NextStatusTimer(), STATUS_REFRESH_SOON_MS, nullptr);
     SetTimer(windows.paneHost, NextStatusTimer(), STATUS_REFRESH_LATER_MS, nullptr);
   }
+  // A refresh selects the same folder again; its watches are already in place.
+  if (MonitorDriverMissing && newlySelected) WatchSelection(folder);
 }
 
 bool OnStatusRefreshTimer(HWND paneHost, UINT_PTR timer, HWND statusBar) {

@@ -17,6 +17,7 @@
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
 #include "model/folder_node.h"
+#include "model/monitor_driver.h"
 #include "model/node_removal.h"
 #include "model/root_list.h"
 #include "model/scanner.h"
@@ -306,6 +307,7 @@ LRESULT OnMainNotify(HWND window, const NMHDR* header) {
 void DestroyMainWindow(HWND window) {
   CloseHelp(window);
   ShuttingDown = true;
+  StopMonitorDriver();
   StopAllWorkers();
   RECT rect;
   if (GetWindowRect(window, &rect)) {

@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 #include "app/process_state.h"
 #include "app/resource_text.h"
+#include "model/monitor_driver.h"
 #include "model/node_removal.h"
 #include "model/root_list.h"
 #include "model/tree_items.h"
@@ -107,6 +108,7 @@ int RunPelvanor(HINSTANCE instance, const char* commandLine) {
                                 geometry.width, geometry.height, nullptr, nullptr, AppInstance, nullptr);
   int exitCode = 0;
   if (window) {
+    if (!StartMonitorDriver()) MonitorDriverMissing = true;
     BuildRootList();
     SelectInitialFolder();
     exitCode = RunMessageLoop(window);

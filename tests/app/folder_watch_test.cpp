@@ -1,0 +1,166 @@
+// Change notifications in the real main window on real folders: with no
+// monitor driver, the selected folder and its parent follow the disk alone.
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app/process_state.h"
+#include "app/startup.h"
+#include "model/folder_node.h"
+#include "model/folder_watcher.h"
+#include "model/monitor_driver.h"
+#include "model/root_list.h"
+#include "model/tree_items.h"
+#include "model/worker_table.h"
+#include "pane/pane_controls.h"
+#include "settings/settings_record.h"
+#include "support/dialog_answerer.h"
+#include "support/scratch_registry.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+::testing::Environment* const g_registry = ::testing::AddGlobalTestEnvironment(new ScratchCurrentUser);
+
+// Lets the program run for |ms| (for checking that nothing more happens).
+void PumpFor(DWORD ms) {
+  const DWORD start = GetTickCount();
+  PumpUntil([&] { return GetTickCount() - start >= ms; });
+}
+
+class FolderWatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ClearSettingsKey();
+    ApplyDefaultSettings(&Settings);
+    for (const char* name : {"a", "b", "c"}) {
+      temp.MakeFolder(name);
+      temp.MakeFile(std::string(name) + "\\f.bin", 1000);
+    }
+    temp.MakeFolder("a\\deep");
+    std::string path = temp.Path();
+    path.pop_back();
+    lstrcpynA(startPath, path.c_str(), MAX_PATH);
+    StartFolderGiven = true;
+    ShuttingDown = false;
+    MonitorDriverMissing = true;
+    WNDCLASSA known = {};
+    ASSERT_TRUE(RegisterMainWindowClass() || GetClassInfoA(AppInstance, MAIN_WINDOW_CLASS, &known));
+    window = CreateWindowExA(0, MAIN_WINDOW_CLASS, "Brisklane Pelvanor", 0x10CF0000, 0, 0, 900, 600, nullptr,
+                             nullptr, AppInstance, nullptr);
+    ASSERT_NE(nullptr, window);
+    BuildRootList();
+    SelectInitialFolder();
+    // Watchers are workers too: wait for the start folder's scan instead.
+    ASSERT_TRUE(PumpUntil([] { return IsFolderNode(CurrentFolder) && (CurrentFolder->flags & SUBTREE_COMPLETE); }));
+    start = CurrentFolder;
+    ASSERT_EQ(3, start->subfolderCount);
+    ASSERT_TRUE(PumpUntil([&] { return IsWatched(start); }));
+  }
+  void TearDown() override {
+    if (IsWindow(window)) DestroyWindow(window);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    EXPECT_EQ(0, WorkerCount()) << "the watchers stop with the window";
+    MonitorDriverMissing = false;
+    ShuttingDown = false;
+    StartFolderGiven = false;
+    startPath[0] = 0;
+  }
+
+  FolderNode* Child(const char* name) {
+    for (HTREEITEM item = FirstChildItem(Panes.mainTree, start->mainItem); item;
+         item = NextSiblingItem(Panes.mainTree, item)) {
+      char text[64] = "";
+      TVITEMA query = {};
+      query.mask = TVIF_TEXT;
+      query.hItem = item;
+      query.pszText = text;
+      query.cchTextMax = sizeof text;
+      SendMessageA(Panes.mainTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
+      if (lstrcmpiA(text, name) == 0) return NodeFromItem(Panes.mainTree, item);
+    }
+    return nullptr;
+  }
+  void Select(FolderNode* node) {
+    SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node->mainItem));
+    ASSERT_EQ(node, CurrentFolder);
+  }
+
+  TempFolder temp;
+  HWND window = nullptr;
+  FolderNode* start = nullptr;
+};
+
+TEST_F(FolderWatchTest, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTotals) {
+  FolderNode* a = Child("a");
+  ASSERT_NE(nullptr, a);
+  Select(a);
+  const int64_t startTotal = start->subtreeBytes + start->ownBytes;
+
+  temp.MakeFile("a\\new.bin", 3000);
+  EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2 && a->ownBytes == 4000; }));
+  temp.MakeFile("a\\new.bin", 9000);
+  EXPECT_TRUE(PumpUntil([&] { return a->ownBytes == 10000; }));
+  EXPECT_TRUE(PumpUntil([&] { return start->subtreeBytes + start->ownBytes == startTotal + 9000; }));
+  temp.Remove("a\\new.bin");
+  EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 1 && a->ownBytes == 1000; }));
+
+  temp.MakeFile("in-parent.bin", 500);  // the parent is watched with the selection
+  EXPECT_TRUE(PumpUntil([&] { return start->fileCount == 1 && start->ownBytes == 500; }));
+}
+
+TEST_F(FolderWatchTest, TenQuickChangesCauseOneRescan) {
+  PumpFor(1500);  // whatever the start-up itself set off has settled
+  const LONG before = WatchRescanCount();
+  for (int i = 0; i < 10; ++i) temp.MakeFile("burst" + std::to_string(i) + ".bin", 100 * (i + 1));
+  ASSERT_TRUE(PumpUntil([&] { return WatchRescanCount() > before; }));
+  EXPECT_EQ(10, start->fileCount) << "one rescan after the last change sees them all";
+  PumpFor(2500);
+  EXPECT_EQ(before + 1, WatchRescanCount());
+}
+
+TEST_F(FolderWatchTest, ThreeSelectionsInTurnKeepTheLastTwoWatched) {
+  FolderNode* a = Child("a");
+  FolderNode* b = Child("b");
+  FolderNode* c = Child("c");
+  ASSERT_TRUE(a && b && c);
+  Select(a);
+  ASSERT_TRUE(PumpUntil([&] { return IsWatched(a); }));
+  Select(b);
+  Select(c);
+  EXPECT_FALSE(IsWatched(a));
+  EXPECT_TRUE(IsWatched(b));
+  EXPECT_TRUE(IsWatched(c));
+  EXPECT_TRUE(IsWatched(start)) << "the parent of the selection";
+  EXPECT_TRUE(PumpUntil([] { return WorkerCount() == 2; })) << "older watchers end at their next timeout";
+  EXPECT_TRUE(IsWatched(start)) << "a watcher that ends does not take the parent from the newest";
+
+  temp.MakeFile("a\\unwatched.bin", 10);
+  temp.MakeFile("b\\watched.bin", 10);
+  EXPECT_TRUE(PumpUntil([&] { return b->fileCount == 2; }));
+  EXPECT_EQ(1, a->fileCount) << "a is no longer watched";
+}
+
+TEST_F(FolderWatchTest, SelectedFolderDeletedOnDiskLeavesTheTree) {
+  FolderNode* a = Child("a");
+  ASSERT_NE(nullptr, a);
+  Select(a);
+  ASSERT_TRUE(PumpUntil([&] { return IsWatched(a); }));
+  RemoveRecursively(Widen(temp.Path("a")));
+  EXPECT_TRUE(PumpUntil([&] { return !IsFolderNode(a); }));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.Path("a").c_str())) << "the watch let it go";
+  EXPECT_EQ(2, start->subfolderCount);
+  EXPECT_EQ(nullptr, Child("a"));
+}
+
+TEST_F(FolderWatchTest, SelectingAFolderThatHasGoneRemovesItAtOnce) {
+  FolderNode* b = Child("b");
+  ASSERT_NE(nullptr, b);
+  RemoveRecursively(Widen(temp.Path("b")));
+  SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b->mainItem));
+  EXPECT_FALSE(IsFolderNode(b));
+  EXPECT_EQ(nullptr, Child("b"));
+}
+
+}  // namespace
