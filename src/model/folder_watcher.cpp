@@ -237,11 +237,12 @@ DWORD WINAPI WatcherWorker(void* param) {
 void CALLBACK RescanTimer(HWND window, UINT, UINT_PTR timer, DWORD) {
   KillTimer(window, timer);
   auto* node = reinterpret_cast<FolderNode*>(timer);
-  if (!IsFolderNode(node)) return;
+  // The shutdown pumps messages while it waits for the workers: no new scans then.
+  if (ShuttingDown || !IsFolderNode(node)) return;
   InterlockedIncrement(&g_rescans);
   ScanSubtree(node, false, nullptr);
   // The status bar speaks of the selection, whose totals may just have changed.
-  if (MainWindow && !ShuttingDown) RefreshStatusTexts(GetDlgItem(MainWindow, IDC_STATUS_BAR), CurrentFolder);
+  if (MainWindow) RefreshStatusTexts(GetDlgItem(MainWindow, IDC_STATUS_BAR), CurrentFolder);
 }
 
 bool IsWatched(FolderNode* node) {
