@@ -276,4 +276,37 @@ TEST(PaneHost, TemplateHoldsBothTreesAndTheScrollBarInBothLanguages) {
   DestroyWindow(owner);
 }
 
+// The ids of a dialog's controls and their window texts, as created.
+std::map<int, std::wstring> DialogControls(HWND owner, LANGID language, int id) {
+  std::map<int, std::wstring> controls;
+  auto dialog = static_cast<LPCDLGTEMPLATEA>(ResourceIn(language, RT_DIALOG, id));
+  if (!dialog) return controls;
+  HWND made = CreateDialogIndirectParamA(nullptr, dialog, owner, IgnoreEverything, 0);
+  if (!made) return controls;
+  for (HWND child = GetWindow(made, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t text[128] = L"";
+    GetWindowTextW(child, text, ARRAYSIZE(text));
+    controls[GetDlgCtrlID(child)] += text;
+  }
+  DestroyWindow(made);
+  return controls;
+}
+
+TEST(Dialogs, ScanAndDiskInformationExistInBothLanguagesWithTheSameControls) {
+  HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(owner);
+  for (int id : {IDD_SCAN, IDD_DISK_INFORMATION}) {
+    SCOPED_TRACE(testing::Message() << "dialog " << id);
+    const std::map<int, std::wstring> simplified = DialogControls(owner, SIMPLIFIED, id);
+    const std::map<int, std::wstring> traditional = DialogControls(owner, TRADITIONAL, id);
+    ASSERT_FALSE(simplified.empty());
+    ASSERT_EQ(simplified.size(), traditional.size());
+    for (const auto& entry : simplified) EXPECT_EQ(1u, traditional.count(entry.first)) << "control " << entry.first;
+  }
+  EXPECT_EQ(L"扫描(&S)", DialogControls(owner, SIMPLIFIED, IDD_SCAN)[IDOK]);
+  EXPECT_EQ(L"确定", DialogControls(owner, SIMPLIFIED, IDD_DISK_INFORMATION)[IDOK]);
+  EXPECT_EQ(L"確定", DialogControls(owner, TRADITIONAL, IDD_DISK_INFORMATION)[IDOK]);
+  DestroyWindow(owner);
+}
+
 }  // namespace
