@@ -22,6 +22,11 @@ HRESULT FolderFromPath(const char* path, IShellFolder** out);
 
 // The desktop's CompareIDs (parameter 0) says exactly 0: the same item.
 bool SameIdList(IShellFolder* desktop, LPCITEMIDLIST a, LPCITEMIDLIST b);
+// Both lists hold the same bytes (both null counts as equal).
+bool IdListBytesEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
+// |absolute| ends with exactly the bytes of the one-item list |last|; then
+// |*prefixSize| receives the size of what comes before it.
+bool EndsWithItem(LPCITEMIDLIST absolute, LPCITEMIDLIST last, UINT* prefixSize);
 
 UINT IdListSize(LPCITEMIDLIST list);
 LPITEMIDLIST NextIdItem(LPCITEMIDLIST item);
@@ -32,3 +37,6 @@ void FreeIdList(LPITEMIDLIST list);
 
 int SystemIconIndex(LPCITEMIDLIST absolute, UINT flags);
 void ItemIcons(LPCITEMIDLIST absolute, TVITEMA* item);
+// ItemIcons for a subfolder found in a listing: ordinary folders share one
+// answer, asked of the shell once per process; the others are asked each time.
+void FolderIcons(LPCITEMIDLIST absolute, const char* path, DWORD fileAttributes, TVITEMA* item);
