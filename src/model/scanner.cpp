@@ -169,7 +169,8 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
       if (childLength < 0 || childLength + 3 >= int(sizeof childPath)) continue;
       if (!folderTried) {
         folderTried = true;
-        FolderFromPath(path, &folder);
+        // The shell binds by the names in the list, the names of this path.
+        FolderFromIdList(node->absoluteIdList, &folder);
       }
       if (!folder) continue;
       // The desktop parses a full path down to this folder and asks it for the
@@ -226,8 +227,6 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
 // folder's path is put together rather than asked of the shell).
 class SubtreeWalk final : public ChildSink {
  public:
-  static constexpr size_t NO_PARENT = size_t(-1);
-
   // The start's ancestors as far as its drive root, asked of the tree once.
   explicit SubtreeWalk(FolderNode* start, const char* startPath) : startPath_(startPath) {
     std::vector<FolderNode*> above;
@@ -237,9 +236,8 @@ class SubtreeWalk final : public ChildSink {
       if (!IsFolderNode(node)) break;
       above.push_back(node);
     }
-    for (size_t i = above.size(); i-- > 0;) seen_.push_back({above[i], seen_.empty() ? NO_PARENT : seen_.size() - 1, {}});
-    seen_.push_back({start, seen_.empty() ? NO_PARENT : seen_.size() - 1, {}});
-    startIndex_ = seen_.size() - 1;
+    for (size_t i = above.size(); i-- > 0;) Record(above[i], LastIndex(), "", 0);
+    startIndex_ = Record(start, LastIndex(), "", 0);
     pending_.push_back(startIndex_);
   }
 
@@ -249,7 +247,7 @@ class SubtreeWalk final : public ChildSink {
     current_ = pending_.front();
     pending_.pop_front();
     *node = seen_[current_].node;
-    *path = PathOf(current_);
+    PathOf(current_, path);
     return true;
   }
 
@@ -257,41 +255,54 @@ class SubtreeWalk final : public ChildSink {
     const char* end = childPath + std::strlen(childPath) - 1;  // the trailing backslash
     const char* name = end;
     while (name > childPath && name[-1] != '\\') --name;
-    seen_.push_back({child, current_, std::string(name, end)});
-    pending_.push_back(seen_.size() - 1);
+    pending_.push_back(Record(child, current_, name, size_t(end - name)));
   }
 
   // The current folder's ancestors, nearest first.
   const std::vector<FolderNode*>& Ancestors() {
     ancestors_.clear();
-    for (size_t i = seen_[current_].parent; i != NO_PARENT; i = seen_[i].parent) ancestors_.push_back(seen_[i].node);
+    for (uint32_t i = seen_[current_].parent; i != NO_PARENT; i = seen_[i].parent) ancestors_.push_back(seen_[i].node);
     return ancestors_;
   }
 
  private:
+  static constexpr uint32_t NO_PARENT = UINT32_MAX;
+
+  // Small records and one buffer of names: the walk lives only as long as
+  // the scan, but the heap it grew stays with the process.
   struct Seen {
     FolderNode* node;
-    size_t parent;
-    std::string name;  // empty for the start and above it
+    uint32_t parent;
+    uint32_t name;  // offset in names_, empty for the start and above it
   };
 
-  std::string PathOf(size_t index) const {
-    std::vector<const std::string*> names;
-    for (; index != startIndex_; index = seen_[index].parent) names.push_back(&seen_[index].name);
-    std::string path = startPath_;
-    for (size_t i = names.size(); i-- > 0;) {
-      path += *names[i];
-      path += '\\';
+  uint32_t LastIndex() const { return seen_.empty() ? NO_PARENT : uint32_t(seen_.size() - 1); }
+
+  uint32_t Record(FolderNode* node, uint32_t parent, const char* name, size_t length) {
+    seen_.push_back({node, parent, uint32_t(names_.size())});
+    names_.append(name, length);
+    names_ += '\0';
+    return uint32_t(seen_.size() - 1);
+  }
+
+  void PathOf(uint32_t index, std::string* path) const {
+    chain_.clear();
+    for (; index != startIndex_; index = seen_[index].parent) chain_.push_back(seen_[index].name);
+    *path = startPath_;
+    for (size_t i = chain_.size(); i-- > 0;) {
+      *path += names_.c_str() + chain_[i];
+      *path += '\\';
     }
-    return path;
   }
 
   std::string startPath_;
   std::vector<Seen> seen_;
-  std::deque<size_t> pending_;
+  std::string names_;
+  std::deque<uint32_t> pending_;
   std::vector<FolderNode*> ancestors_;
-  size_t startIndex_ = 0;
-  size_t current_ = 0;
+  mutable std::vector<uint32_t> chain_;
+  uint32_t startIndex_ = 0;
+  uint32_t current_ = 0;
 };
 
 }  // namespace

@@ -98,6 +98,17 @@ HRESULT FolderFromPath(const char* path, IShellFolder** out) {
   return hr;
 }
 
+HRESULT FolderFromIdList(LPCITEMIDLIST absolute, IShellFolder** out) {
+  *out = nullptr;
+  if (!absolute) return E_INVALIDARG;
+  IShellFolder* desktop = nullptr;
+  HRESULT hr = SHGetDesktopFolder(&desktop);
+  if (FAILED(hr)) return hr;
+  hr = desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(out));
+  desktop->Release();
+  return hr;
+}
+
 bool SameIdList(IShellFolder* desktop, LPCITEMIDLIST a, LPCITEMIDLIST b) {
   if (!desktop || !a || !b) return false;
   // The shell compares item by item by type and name: equal bytes are equal items.

@@ -19,6 +19,9 @@ LPITEMIDLIST IdListFromPath(const char* path, IShellFolder* folder, ULONG* attri
 
 // Binds |path| to its IShellFolder; |out| holds one reference on success.
 HRESULT FolderFromPath(const char* path, IShellFolder** out);
+// The same for a folder whose list from the desktop is known: FolderFromPath
+// without parsing the path into that list first.
+HRESULT FolderFromIdList(LPCITEMIDLIST absolute, IShellFolder** out);
 
 // The desktop's CompareIDs (parameter 0) says exactly 0: the same item.
 bool SameIdList(IShellFolder* desktop, LPCITEMIDLIST a, LPCITEMIDLIST b);
