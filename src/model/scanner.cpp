@@ -81,8 +81,8 @@ FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_F
   }
   TVITEMA icons = {};
   FolderIcons(absolute, childPath, entry.dwFileAttributes, &icons);
-  child->mainItem = InsertFolderItemWithButton(Panes.mainTree, parent->mainItem, name, icons.iImage,
-                                               icons.iSelectedImage, child);
+  child->mainItem =
+      InsertFolderItemWithButton(Panes.mainTree, parent->mainItem, name, icons.iImage, icons.iSelectedImage, child);
   parent->subfolderCount += 1;
   return child;
 }
@@ -332,7 +332,8 @@ int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
   while (walk.Next(&current, &path)) {
     if (IsFolderNode(current)) {
       OwnDelta delta = {0, 0};
-      result = (first && !startListable) ? 0 : ListFolder(current, path.c_str(), clusterSize, &walk, descendKnown, &delta);
+      result =
+          (first && !startListable) ? 0 : ListFolder(current, path.c_str(), clusterSize, &walk, descendKnown, &delta);
       if (result) {
         const std::vector<FolderNode*>& ancestors = walk.Ancestors();
         PropagateDeltaAlong(current, ancestors.data(), ancestors.size(), delta.bytes, delta.allocated);

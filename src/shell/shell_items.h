@@ -6,8 +6,8 @@
 #include <shlobj.h>
 #include <commctrl.h>
 
-constexpr int SHELL_TEXT_MAX = MAX_PATH;       // ANSI names and paths, with terminator
-constexpr int SHELL_WIDE_MAX = 2 * MAX_PATH;   // wide conversion buffer, in characters
+constexpr int SHELL_TEXT_MAX = MAX_PATH;      // ANSI names and paths, with terminator
+constexpr int SHELL_WIDE_MAX = 2 * MAX_PATH;  // wide conversion buffer, in characters
 
 // IShellFolder::GetDisplayNameOf into a 260-byte ANSI buffer; 1 on success.
 int DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, char* out);

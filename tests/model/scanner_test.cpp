@@ -33,7 +33,6 @@ class ScanTest : public FolderChainTest {
     temp.MakeFile("sub\\d.bin", 5000);
     temp.MakeFolder("sub\\empty");
   }
-
 };
 
 constexpr uint8_t FINAL = FILES_COUNTED | SUBTREE_COMPLETE;

@@ -82,8 +82,8 @@ TEST_F(NameOrderTest, SiblingsComparedByNameKeepTheDesktopsOrder) {
     for (FolderNode* b : children) {
       HRESULT shell = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);
       ASSERT_TRUE(SUCCEEDED(shell));
-      const int ours = CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b),
-                                    reinterpret_cast<LPARAM>(&byName));
+      const int ours =
+          CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&byName));
       EXPECT_EQ(SignOf(static_cast<short>(HRESULT_CODE(shell))), SignOf(ours))
           << panes.ItemText(a) << " against " << panes.ItemText(b);
     }
@@ -109,8 +109,8 @@ class SortingTest : public FolderChainTest {
       SendMessageA(panes.tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->mainItem));
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
     SendMessageA(panes.tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(folder->mainItem));
-    bar = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, 0, 100, 16, panes.window(), nullptr,
-                          nullptr, nullptr);
+    bar = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, 0, 100, 16, panes.window(), nullptr, nullptr,
+                          nullptr);
     ASSERT_TRUE(CreateColumns(panes.window(), panes.tree(), bar, ListFont()));
     InstallSorting();
   }
