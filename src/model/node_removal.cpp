@@ -68,5 +68,6 @@ void OnFindTreeDeleteItem(const NMTREEVIEWA* notification) {
 }
 
 void ReleaseRetiredNodes() {
+  DiscardQueuedRepaints();
   while (FolderNode* node = RetiredNodes.PopFront()) FreeNodeRecord(node);
 }

@@ -24,6 +24,23 @@ void WithdrawCompletion(FolderNode* ancestor, bool directParent) {
   if (ancestor->subFoldersCalculated < 0) ReportNegativeCalculated(ancestor->subFoldersCalculated);
 }
 
+// Adds the deltas to one ancestor and counts the child's completion there;
+// false once the drive root has taken its share.
+bool AddToAncestor(FolderNode* child, FolderNode* parent, int64_t bytesDelta, int64_t allocatedDelta) {
+  LockNode(parent);
+  parent->subtreeBytes += bytesDelta;
+  parent->subtreeAllocated += allocatedDelta;
+  if ((child->flags & SUBTREE_COMPLETE) && !(parent->flags & SUBTREE_COMPLETE)) {
+    parent->subFoldersCalculated += 1;
+    if (parent->subFoldersCalculated == parent->subfolderCount) {
+      parent->scanState = SCAN_DONE;
+      parent->flags |= SUBTREE_COMPLETE;
+    }
+  }
+  UnlockNode(parent);
+  return parent->kind != NODE_DRIVE_ROOT;
+}
+
 }  // namespace
 
 void PropagateDelta(FolderNode* child, int64_t bytesDelta, int64_t allocatedDelta) {
@@ -31,21 +48,26 @@ void PropagateDelta(FolderNode* child, int64_t bytesDelta, int64_t allocatedDelt
   while (IsFolderNode(child)) {
     FolderNode* parent = ParentNode(tree, child->mainItem);
     if (!IsFolderNode(parent)) return;
-    LockNode(parent);
-    parent->subtreeBytes += bytesDelta;
-    parent->subtreeAllocated += allocatedDelta;
-    if ((child->flags & SUBTREE_COMPLETE) && !(parent->flags & SUBTREE_COMPLETE)) {
-      parent->subFoldersCalculated += 1;
-      if (parent->subFoldersCalculated == parent->subfolderCount) {
-        parent->scanState = SCAN_DONE;
-        parent->flags |= SUBTREE_COMPLETE;
-      }
-    }
-    UnlockNode(parent);
-    InvalidateNodeRow(parent);
-    if (parent->kind == NODE_DRIVE_ROOT) return;
+    const bool goOn = AddToAncestor(child, parent, bytesDelta, allocatedDelta);
+    RepaintNode(parent, REPAINT_ROW);
+    if (!goOn) return;
     child = parent;
   }
+}
+
+void PropagateDeltaAlong(FolderNode* child, FolderNode* const* ancestors, size_t count, int64_t bytesDelta,
+                         int64_t allocatedDelta) {
+  FolderNode* const first = child;
+  bool reached = false;
+  for (size_t i = 0; i < count && IsFolderNode(child); ++i) {
+    FolderNode* parent = ancestors[i];
+    if (!IsFolderNode(parent)) break;
+    reached = true;
+    if (!AddToAncestor(child, parent, bytesDelta, allocatedDelta)) break;
+    child = parent;
+  }
+  // One request repaints the whole chain, rather than one per ancestor.
+  if (reached) RepaintNode(first, REPAINT_ANCESTORS);
 }
 
 void ResetCompleteness(FolderNode* node) {

@@ -1,6 +1,7 @@
 // Upward bookkeeping of totals and completeness.  Ancestors' totals change
 // only by signed deltas; nothing re-sums a subtree.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct FolderNode;
@@ -8,6 +9,11 @@ struct FolderNode;
 // Adds the deltas to every ancestor's subtree totals up to the drive root and
 // counts the node's completion into its parent.
 void PropagateDelta(FolderNode* child, int64_t bytesDelta, int64_t allocatedDelta);
+// The same with the child's ancestors already known, nearest first, as far as
+// its drive root: a tree item never changes its parent, so the chain a folder
+// was found under stays its chain, and no tree message is needed to walk it.
+void PropagateDeltaAlong(FolderNode* child, FolderNode* const* ancestors, size_t count, int64_t bytesDelta,
+                         int64_t allocatedDelta);
 
 // Prepares a known subfolder for re-enumeration: it and its ancestors lose
 // their final state until completions report upward again.

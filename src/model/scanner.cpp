@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
 
 #include "model/folder_node.h"
 #include "model/node_list.h"
@@ -35,9 +38,29 @@ void DeleteNodeItem(FolderNode* node) {
     SendMessageA(Panes.mainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
 }
 
+// Where the subfolders an enumeration queues go, each with its path (ending
+// in a backslash), so that nobody asks the shell for a path already known.
+class ChildSink {
+ public:
+  virtual void Add(FolderNode* child, const char* childPath) = 0;
+
+ protected:
+  ~ChildSink() = default;
+};
+
+// The public form's sink: the caller's node queue.
+class QueueSink final : public ChildSink {
+ public:
+  explicit QueueSink(NodeList* queue) : queue_(queue) {}
+  void Add(FolderNode* child, const char*) override { queue_->Append(child); }
+
+ private:
+  NodeList* queue_;
+};
+
 // Creates the node and tree item of a subfolder seen for the first time.
 // Takes ownership of both identifier lists.
-FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_FIND_DATAA& entry,
+FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_FIND_DATAA& entry, const char* childPath,
                          LPITEMIDLIST absolute, LPITEMIDLIST relative, ULONG attributes) {
   FolderNode* child = CreateFolderNode();
   child->created = entry.ftCreationTime;
@@ -57,9 +80,9 @@ FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_F
     name[sizeof name - 1] = 0;
   }
   TVITEMA icons = {};
-  ItemIcons(absolute, &icons);
-  child->mainItem = InsertFolderItem(Panes.mainTree, parent->mainItem, name, icons.iImage, icons.iSelectedImage,
-                                     child);
+  FolderIcons(absolute, childPath, entry.dwFileAttributes, &icons);
+  child->mainItem =
+      InsertFolderItemWithButton(Panes.mainTree, parent->mainItem, name, icons.iImage, icons.iSelectedImage, child);
   parent->subfolderCount += 1;
   return child;
 }
@@ -73,19 +96,21 @@ void TakeEntryTimes(FolderNode* child, const WIN32_FIND_DATAA& entry) {
   if (child->lastAccess.dwHighDateTime == 0) child->lastAccess = entry.ftCreationTime;
 }
 
-}  // namespace
-
-int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, bool descendKnown, OwnDelta* delta) {
-  if (delta) *delta = {0, 0};
-  if (!IsFolderNode(node) || !node->absoluteIdList) return 0;
-  char path[MAX_PATH];
-  if (!SHGetPathFromIDListA(node->absoluteIdList, path)) return 0;
+// The folder's path from its identifier list, ending in a backslash.
+bool FolderPath(FolderNode* node, char (&path)[MAX_PATH]) {
+  if (!SHGetPathFromIDListA(node->absoluteIdList, path)) return false;
   size_t length = std::strlen(path);
   if (length == 0 || path[length - 1] != '\\') {
-    if (length + 1 >= sizeof path) return 0;
+    if (length + 1 >= sizeof path) return false;
     path[length++] = '\\';
     path[length] = 0;
   }
+  return true;
+}
+
+// EnumerateFolder on a folder whose path (ending in a backslash) is known.
+int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSink* sink, bool descendKnown,
+               OwnDelta* delta) {
   char pattern[MAX_PATH];
   if (std::snprintf(pattern, sizeof pattern, "%s*.*", path) >= int(sizeof pattern)) return 0;
 
@@ -97,9 +122,13 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
   const int64_t allocatedBefore = node->ownAllocated;
   HWND tree = Panes.mainTree;
   LocalNodeList oldChildren;
-  for (HTREEITEM item = FirstChildItem(tree, node->mainItem); item; item = NextSiblingItem(tree, item)) {
-    FolderNode* child = NodeFromItem(tree, item);
-    if (IsFolderNode(child)) oldChildren.Append(child);
+  // The count follows every insertion and deletion of a child item under this
+  // lock, so a folder counted without subfolders has no child items to list.
+  if (node->subfolderCount > 0) {
+    for (HTREEITEM item = FirstChildItem(tree, node->mainItem); item; item = NextSiblingItem(tree, item)) {
+      FolderNode* child = NodeFromItem(tree, item);
+      if (IsFolderNode(child)) oldChildren.Append(child);
+    }
   }
 
   int result = 0;
@@ -113,7 +142,7 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
     node->ownAllocated = clusterSize;
     node->scanState = SCAN_RUNNING;
     const bool hadSubfolders = node->subfolderCount > 0;
-    InvalidateNodeRow(node);
+    RepaintNode(node, REPAINT_ROW);
 
     IShellFolder* folder = nullptr;  // bound at the first subfolder, once per enumeration
     bool folderTried = false;
@@ -140,12 +169,16 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
       if (childLength < 0 || childLength + 3 >= int(sizeof childPath)) continue;
       if (!folderTried) {
         folderTried = true;
-        FolderFromPath(path, &folder);
+        // The shell binds by the names in the list, the names of this path.
+        FolderFromIdList(node->absoluteIdList, &folder);
       }
       if (!folder) continue;
-      LPITEMIDLIST relative = IdListFromPath(childName, folder, nullptr);
+      // The desktop parses a full path down to this folder and asks it for the
+      // last element's attributes, so parsing the name here answers the same;
+      // the parent's list followed by the child's is the list it would build.
       ULONG attributes = FOLDER_ATTRIBUTE_REQUEST;
-      LPITEMIDLIST absolute = IdListFromPath(childPath, nullptr, &attributes);
+      LPITEMIDLIST relative = IdListFromPath(childName, folder, &attributes);
+      LPITEMIDLIST absolute = relative ? ConcatIdLists(node->absoluteIdList, relative) : nullptr;
       if (!absolute || !relative) {
         FreeIdList(absolute);
         FreeIdList(relative);
@@ -157,16 +190,15 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
         if (descendKnown) {
           ResetCompleteness(existing);
           TakeEntryTimes(existing, entry);
-          if (queue) queue->Append(existing);
+          if (sink) sink->Add(existing, childPath);
           SetHasChildren(tree, existing->mainItem, 1);
         }
         FreeIdList(absolute);
         FreeIdList(relative);
         continue;
       }
-      FolderNode* child = AddSubfolder(node, folder, entry, absolute, relative, attributes);
-      if (queue) queue->Append(child);
-      SetHasChildren(tree, child->mainItem, 1);
+      FolderNode* child = AddSubfolder(node, folder, entry, childPath, absolute, relative, attributes);
+      if (sink) sink->Add(child, childPath);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     if (folder) folder->Release();
@@ -186,9 +218,102 @@ int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, boo
   // Whatever was not seen again no longer exists (or none was, when listing failed).
   while (FolderNode* gone = oldChildren.PopFront()) DeleteNodeItem(gone);
 
-  InvalidateNodeItem(node);
-  InvalidateNodeRow(node);
+  RepaintNode(node, REPAINT_ITEM | REPAINT_ROW);
   return result;
+}
+
+// A subtree scan's own record of what it found: each folder's parent (so the
+// upward propagation needs no tree messages) and its name (so each queued
+// folder's path is put together rather than asked of the shell).
+class SubtreeWalk final : public ChildSink {
+ public:
+  // The start's ancestors as far as its drive root, asked of the tree once.
+  explicit SubtreeWalk(FolderNode* start, const char* startPath) : startPath_(startPath) {
+    std::vector<FolderNode*> above;
+    FolderNode* node = start;
+    while (node->kind != NODE_DRIVE_ROOT) {
+      node = ParentNode(Panes.mainTree, node->mainItem);
+      if (!IsFolderNode(node)) break;
+      above.push_back(node);
+    }
+    for (size_t i = above.size(); i-- > 0;) Record(above[i], LastIndex(), "", 0);
+    startIndex_ = Record(start, LastIndex(), "", 0);
+    pending_.push_back(startIndex_);
+  }
+
+  // The next folder to enumerate and its path; false when none is left.
+  bool Next(FolderNode** node, std::string* path) {
+    if (pending_.empty()) return false;
+    current_ = pending_.front();
+    pending_.pop_front();
+    *node = seen_[current_].node;
+    PathOf(current_, path);
+    return true;
+  }
+
+  void Add(FolderNode* child, const char* childPath) override {
+    const char* end = childPath + std::strlen(childPath) - 1;  // the trailing backslash
+    const char* name = end;
+    while (name > childPath && name[-1] != '\\') --name;
+    pending_.push_back(Record(child, current_, name, size_t(end - name)));
+  }
+
+  // The current folder's ancestors, nearest first.
+  const std::vector<FolderNode*>& Ancestors() {
+    ancestors_.clear();
+    for (uint32_t i = seen_[current_].parent; i != NO_PARENT; i = seen_[i].parent) ancestors_.push_back(seen_[i].node);
+    return ancestors_;
+  }
+
+ private:
+  static constexpr uint32_t NO_PARENT = UINT32_MAX;
+
+  // Small records and one buffer of names: the walk lives only as long as
+  // the scan, but the heap it grew stays with the process.
+  struct Seen {
+    FolderNode* node;
+    uint32_t parent;
+    uint32_t name;  // offset in names_, empty for the start and above it
+  };
+
+  uint32_t LastIndex() const { return seen_.empty() ? NO_PARENT : uint32_t(seen_.size() - 1); }
+
+  uint32_t Record(FolderNode* node, uint32_t parent, const char* name, size_t length) {
+    seen_.push_back({node, parent, uint32_t(names_.size())});
+    names_.append(name, length);
+    names_ += '\0';
+    return uint32_t(seen_.size() - 1);
+  }
+
+  void PathOf(uint32_t index, std::string* path) const {
+    chain_.clear();
+    for (; index != startIndex_; index = seen_[index].parent) chain_.push_back(seen_[index].name);
+    *path = startPath_;
+    for (size_t i = chain_.size(); i-- > 0;) {
+      *path += names_.c_str() + chain_[i];
+      *path += '\\';
+    }
+  }
+
+  std::string startPath_;
+  std::vector<Seen> seen_;
+  std::string names_;
+  std::deque<uint32_t> pending_;
+  std::vector<FolderNode*> ancestors_;
+  mutable std::vector<uint32_t> chain_;
+  uint32_t startIndex_ = 0;
+  uint32_t current_ = 0;
+};
+
+}  // namespace
+
+int EnumerateFolder(FolderNode* node, uint32_t clusterSize, NodeList* queue, bool descendKnown, OwnDelta* delta) {
+  if (delta) *delta = {0, 0};
+  if (!IsFolderNode(node) || !node->absoluteIdList) return 0;
+  char path[MAX_PATH];
+  if (!FolderPath(node, path)) return 0;
+  QueueSink sink(queue);
+  return ListFolder(node, path, clusterSize, queue ? &sink : nullptr, descendKnown, delta);
 }
 
 int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
@@ -196,26 +321,31 @@ int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
   uint32_t clusterSize = ClusterSize(node);
   if (!(node->root->flags & DRIVE_INFO_VALID)) return 0;
 
-  LocalNodeList queue;
+  char startPath[MAX_PATH];
+  const bool startListable = node->absoluteIdList && FolderPath(node, startPath);
+  SubtreeWalk walk(node, startListable ? startPath : "");
   FolderNode* start = node;
-  FolderNode* current = node;
+  FolderNode* current = nullptr;
+  std::string path;
   int result = 0;
-  while (current) {
+  bool first = true;
+  while (walk.Next(&current, &path)) {
     if (IsFolderNode(current)) {
-      OwnDelta delta;
-      result = EnumerateFolder(current, clusterSize, &queue, descendKnown, &delta);
+      OwnDelta delta = {0, 0};
+      result =
+          (first && !startListable) ? 0 : ListFolder(current, path.c_str(), clusterSize, &walk, descendKnown, &delta);
       if (result) {
-        PropagateDelta(current, delta.bytes, delta.allocated);
+        const std::vector<FolderNode*>& ancestors = walk.Ancestors();
+        PropagateDeltaAlong(current, ancestors.data(), ancestors.size(), delta.bytes, delta.allocated);
       } else {
         if (current == start) start = nullptr;
         if (current->kind == NODE_DRIVE_ROOT) break;
         DeleteNodeItem(current);  // vanished, or cannot be listed
       }
     }
+    first = false;
     if (worker && worker->stopRequested) break;
-    current = queue.PopFront();
   }
-  queue.Clear();
   if (IsFolderNode(start)) {
     start->scanState = SCAN_DONE;
     ResortBranch(Panes.mainTree, start->mainItem);

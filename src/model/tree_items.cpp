@@ -22,8 +22,9 @@ void SetHasChildren(HWND tree, HTREEITEM item, int flag) {
   SendMessageA(tree, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
 }
 
-HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
-                           FolderNode* node) {
+namespace {
+
+TVINSERTSTRUCTA FolderInsertion(HTREEITEM parent, const char* text, int image, int selectedImage, FolderNode* node) {
   TVINSERTSTRUCTA insert = {};
   insert.hParent = parent;
   insert.hInsertAfter = TVI_FIRST;
@@ -32,7 +33,27 @@ HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int im
   insert.item.iImage = image;
   insert.item.iSelectedImage = selectedImage;
   insert.item.lParam = reinterpret_cast<LPARAM>(node);
-  return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+  return insert;
+}
+
+HTREEITEM SendInsertion(HWND tree, TVINSERTSTRUCTA* insert) {
+  return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(insert)));
+}
+
+}  // namespace
+
+HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
+                           FolderNode* node) {
+  TVINSERTSTRUCTA insert = FolderInsertion(parent, text, image, selectedImage, node);
+  return SendInsertion(tree, &insert);
+}
+
+HTREEITEM InsertFolderItemWithButton(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
+                                     FolderNode* node) {
+  TVINSERTSTRUCTA insert = FolderInsertion(parent, text, image, selectedImage, node);
+  insert.item.mask |= TVIF_CHILDREN;
+  insert.item.cChildren = 1;
+  return SendInsertion(tree, &insert);
 }
 
 FolderNode* ParentNode(HWND tree, HTREEITEM item) { return NodeFromItem(tree, ParentItem(tree, item)); }

@@ -11,6 +11,9 @@ FolderNode* NodeFromItem(HWND tree, HTREEITEM item);
 void SetHasChildren(HWND tree, HTREEITEM item, int flag);
 HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
                            FolderNode* node);
+// InsertFolderItem followed by SetHasChildren(1), in one message.
+HTREEITEM InsertFolderItemWithButton(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
+                                     FolderNode* node);
 
 inline HTREEITEM TreeNext(HWND tree, HTREEITEM item, UINT code) {
   return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));

@@ -455,6 +455,7 @@ HWND CreateDetailList(HWND tree, bool findPair) {
   Subclass(list, ListProc);
   SendMessageA(list, LB_SETITEMHEIGHT, 0, RowHeight);
   ResortBranchHook = ResortBranchOfPair;
+  StartRepaintRelay();
   return list;
 }
 

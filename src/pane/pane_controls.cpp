@@ -14,6 +14,32 @@ namespace {
 
 HTREEITEM ActiveItemOf(FolderNode* node) { return FindResultsMode ? node->findItem : node->mainItem; }
 
+constexpr char RELAY_CLASS[] = "PelvanorRepaintRelay";
+// wParam: the REPAINT_ flags; lParam: the FolderNode (records outlive the queue).
+constexpr UINT WM_REPAINT_NODE = WM_APP + 0x41;
+
+HWND g_relay = nullptr;
+DWORD g_relayThread = 0;
+
+void RepaintNow(FolderNode* node, UINT what) {
+  if (what & REPAINT_ROW) InvalidateNodeRow(node);
+  if (what & REPAINT_ITEM) InvalidateNodeItem(node);
+  if (!(what & REPAINT_ANCESTORS) || !IsFolderNode(node) || node->kind == NODE_DRIVE_ROOT) return;
+  HWND tree = Panes.mainTree;
+  for (HTREEITEM item = ParentItem(tree, node->mainItem); item; item = ParentItem(tree, item)) {
+    FolderNode* ancestor = NodeFromItem(tree, item);
+    if (!IsFolderNode(ancestor)) return;
+    InvalidateNodeRow(ancestor);
+    if (ancestor->kind == NODE_DRIVE_ROOT) return;
+  }
+}
+
+LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_REPAINT_NODE) return DefWindowProcA(window, message, wParam, lParam);
+  RepaintNow(reinterpret_cast<FolderNode*>(lParam), static_cast<UINT>(wParam));
+  return 0;
+}
+
 }  // namespace
 
 void InvalidateNodeRow(FolderNode* node) {
@@ -58,4 +84,29 @@ void AlignListTop() {
 
 void ResortBranch(HWND tree, HTREEITEM start) {
   if (ResortBranchHook) ResortBranchHook(tree, start);
+}
+
+void RepaintNode(FolderNode* node, UINT what) {
+  if (g_relay && GetCurrentThreadId() != g_relayThread &&
+      PostMessageA(g_relay, WM_REPAINT_NODE, what, reinterpret_cast<LPARAM>(node)))
+    return;
+  RepaintNow(node, what);
+}
+
+void StartRepaintRelay() {
+  if (g_relay && IsWindow(g_relay)) return;
+  WNDCLASSA cls = {};
+  cls.lpfnWndProc = RelayProc;
+  cls.hInstance = GetModuleHandleA(nullptr);
+  cls.lpszClassName = RELAY_CLASS;
+  RegisterClassA(&cls);
+  g_relay = CreateWindowExA(0, RELAY_CLASS, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+  g_relayThread = g_relay ? GetCurrentThreadId() : 0;
+}
+
+void DiscardQueuedRepaints() {
+  if (!g_relay || GetCurrentThreadId() != g_relayThread) return;
+  MSG msg;
+  while (PeekMessageA(&msg, g_relay, WM_REPAINT_NODE, WM_REPAINT_NODE, PM_REMOVE)) {
+  }
 }

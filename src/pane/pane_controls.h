@@ -31,6 +31,20 @@ inline HWND ActiveList() { return FindResultsMode ? Panes.findList : Panes.mainL
 void InvalidateNodeRow(FolderNode* node);
 void InvalidateNodeItem(FolderNode* node);
 
+// What a worker asks to be repainted when a folder's numbers change.
+constexpr UINT REPAINT_ROW = 0x1;        // the node's detail row
+constexpr UINT REPAINT_ITEM = 0x2;       // the node's tree item
+constexpr UINT REPAINT_ANCESTORS = 0x4;  // the rows of its ancestors up to its drive root
+// The repaints of |what| for |node|.  From another thread they are posted to
+// the user-interface thread, which answers the row questions on its own
+// controls, so the worker waits for no tree message; on the user-interface
+// thread (or before the relay exists) they happen at once.
+void RepaintNode(FolderNode* node, UINT what);
+// Creates the relay that RepaintNode posts to; user-interface thread only.
+void StartRepaintRelay();
+// Drops the repaints still queued, before retired records are freed.
+void DiscardQueuedRepaints();
+
 // Sets the active list's top entry to the tree's first visible item.
 void AlignListTop();
 

@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include <cstring>
+
 #include "model/folder_node.h"
 #include "model/tree_items.h"
 #include "model/volume.h"
@@ -9,6 +11,7 @@
 #include "pane/columns.h"
 #include "pane/detail_list.h"
 #include "pane/pane_controls.h"
+#include "shell/shell_items.h"
 
 namespace {
 
@@ -17,7 +20,25 @@ int Sign(T a, T b) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
+// The desktop compares two lists item by item and, while the items match,
+// binds each level to compare the rest there; for two folders under the same
+// byte-equal parent list that ends in the parent folder comparing their last
+// items, which is asked here directly instead of binding every level anew.
+bool CompareSiblings(const FolderNode* a, const FolderNode* b, int* result) {
+  UINT prefixA = 0, prefixB = 0;
+  if (!a->parentFolder || !EndsWithItem(a->absoluteIdList, a->relativeIdList, &prefixA) ||
+      !EndsWithItem(b->absoluteIdList, b->relativeIdList, &prefixB) || prefixA != prefixB ||
+      std::memcmp(a->absoluteIdList, b->absoluteIdList, prefixA) != 0)
+    return false;
+  HRESULT compared = a->parentFolder->CompareIDs(0, a->relativeIdList, b->relativeIdList);
+  *result = FAILED(compared) ? 0 : static_cast<short>(HRESULT_CODE(compared));
+  return true;
+}
+
 int CompareNames(const FolderNode* a, const FolderNode* b) {
+  if (IdListBytesEqual(a->absoluteIdList, b->absoluteIdList)) return 0;  // equal bytes, equal items
+  int siblings = 0;
+  if (CompareSiblings(a, b, &siblings)) return siblings;
   IShellFolder* desktop = nullptr;
   if (FAILED(SHGetDesktopFolder(&desktop))) return 0;
   HRESULT result = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);

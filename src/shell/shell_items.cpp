@@ -1,5 +1,6 @@
 #include "shell/shell_items.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -97,8 +98,42 @@ HRESULT FolderFromPath(const char* path, IShellFolder** out) {
   return hr;
 }
 
+HRESULT FolderFromIdList(LPCITEMIDLIST absolute, IShellFolder** out) {
+  *out = nullptr;
+  if (!absolute) return E_INVALIDARG;
+  IShellFolder* desktop = nullptr;
+  HRESULT hr = SHGetDesktopFolder(&desktop);
+  if (FAILED(hr)) return hr;
+  hr = desktop->BindToObject(absolute, nullptr, IID_IShellFolder, reinterpret_cast<void**>(out));
+  desktop->Release();
+  return hr;
+}
+
 bool SameIdList(IShellFolder* desktop, LPCITEMIDLIST a, LPCITEMIDLIST b) {
-  return desktop && a && b && desktop->CompareIDs(0, a, b) == 0;
+  if (!desktop || !a || !b) return false;
+  // The shell compares item by item by type and name: equal bytes are equal items.
+  return IdListBytesEqual(a, b) || desktop->CompareIDs(0, a, b) == 0;
+}
+
+bool IdListBytesEqual(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+  if (!a || !b) return a == b;
+  UINT size = IdListSize(a);
+  return size == IdListSize(b) && std::memcmp(a, b, size) == 0;
+}
+
+bool EndsWithItem(LPCITEMIDLIST absolute, LPCITEMIDLIST last, UINT* prefixSize) {
+  if (!absolute || !last || !last->mkid.cb || NextIdItem(last)->mkid.cb) return false;
+  const UINT lastSize = last->mkid.cb;
+  UINT offset = 0;
+  for (LPCITEMIDLIST item = absolute; item->mkid.cb; item = NextIdItem(item)) {
+    if (!NextIdItem(item)->mkid.cb) {
+      if (item->mkid.cb != lastSize || std::memcmp(item, last, lastSize) != 0) return false;
+      *prefixSize = offset;
+      return true;
+    }
+    offset += item->mkid.cb;
+  }
+  return false;
 }
 
 UINT IdListSize(LPCITEMIDLIST list) {
@@ -162,4 +197,54 @@ void ItemIcons(LPCITEMIDLIST absolute, TVITEMA* item) {
   item->iImage = SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON);
   item->iSelectedImage =
       SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON | SHGFI_OPENICON);
+}
+
+namespace {
+
+// The shell gives a folder an icon of its own only when the folder is marked
+// system or read-only and its desktop.ini names one; every other folder shows
+// the icon of the folder class.
+bool MayHaveOwnIcon(const char* path, DWORD fileAttributes) {
+  if (fileAttributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY)) return true;
+  char settings[MAX_PATH];
+  int length = std::snprintf(settings, sizeof settings, "%sdesktop.ini", path);
+  if (length < 0 || length >= int(sizeof settings)) return true;
+  return GetFileAttributesA(settings) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Both indexes of the ordinary folder icon, 31 bits each, and a bit that
+// says they are known; 0 until the shell has been asked once.
+volatile LONG64 g_ordinaryFolderIcons = 0;
+constexpr LONG64 ICONS_KNOWN = LONG64(1) << 62;
+constexpr LONG64 INDEX_MASK = 0x7FFFFFFF;
+
+// The two indexes with SHGetFileInfoA's own success; a failed answer is not kept.
+bool AskedIcons(LPCITEMIDLIST absolute, TVITEMA* item) {
+  constexpr UINT FLAGS = SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON;
+  SHFILEINFOA info = {};
+  bool answered = SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info, FLAGS) != 0;
+  item->iImage = info.iIcon;
+  info = {};
+  answered = SHGetFileInfoA(reinterpret_cast<LPCSTR>(absolute), 0, &info, sizeof info, FLAGS | SHGFI_OPENICON) != 0 &&
+             answered;
+  item->iSelectedImage = info.iIcon;
+  return answered && item->iImage >= 0 && item->iSelectedImage >= 0;
+}
+
+}  // namespace
+
+void FolderIcons(LPCITEMIDLIST absolute, const char* path, DWORD fileAttributes, TVITEMA* item) {
+  if (MayHaveOwnIcon(path, fileAttributes)) {
+    ItemIcons(absolute, item);
+    return;
+  }
+  const LONG64 known = g_ordinaryFolderIcons;
+  if (known & ICONS_KNOWN) {
+    item->iImage = int(known & INDEX_MASK);
+    item->iSelectedImage = int((known >> 31) & INDEX_MASK);
+    return;
+  }
+  if (AskedIcons(absolute, item))
+    InterlockedExchange64(&g_ordinaryFolderIcons,
+                          ICONS_KNOWN | (LONG64(item->iSelectedImage) << 31) | LONG64(item->iImage));
 }

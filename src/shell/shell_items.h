@@ -6,8 +6,8 @@
 #include <shlobj.h>
 #include <commctrl.h>
 
-constexpr int SHELL_TEXT_MAX = MAX_PATH;       // ANSI names and paths, with terminator
-constexpr int SHELL_WIDE_MAX = 2 * MAX_PATH;   // wide conversion buffer, in characters
+constexpr int SHELL_TEXT_MAX = MAX_PATH;      // ANSI names and paths, with terminator
+constexpr int SHELL_WIDE_MAX = 2 * MAX_PATH;  // wide conversion buffer, in characters
 
 // IShellFolder::GetDisplayNameOf into a 260-byte ANSI buffer; 1 on success.
 int DisplayNameOf(IShellFolder* folder, LPCITEMIDLIST item, DWORD flags, char* out);
@@ -19,9 +19,17 @@ LPITEMIDLIST IdListFromPath(const char* path, IShellFolder* folder, ULONG* attri
 
 // Binds |path| to its IShellFolder; |out| holds one reference on success.
 HRESULT FolderFromPath(const char* path, IShellFolder** out);
+// The same for a folder whose list from the desktop is known: FolderFromPath
+// without parsing the path into that list first.
+HRESULT FolderFromIdList(LPCITEMIDLIST absolute, IShellFolder** out);
 
 // The desktop's CompareIDs (parameter 0) says exactly 0: the same item.
 bool SameIdList(IShellFolder* desktop, LPCITEMIDLIST a, LPCITEMIDLIST b);
+// Both lists hold the same bytes (both null counts as equal).
+bool IdListBytesEqual(LPCITEMIDLIST a, LPCITEMIDLIST b);
+// |absolute| ends with exactly the bytes of the one-item list |last|; then
+// |*prefixSize| receives the size of what comes before it.
+bool EndsWithItem(LPCITEMIDLIST absolute, LPCITEMIDLIST last, UINT* prefixSize);
 
 UINT IdListSize(LPCITEMIDLIST list);
 LPITEMIDLIST NextIdItem(LPCITEMIDLIST item);
@@ -32,3 +40,6 @@ void FreeIdList(LPITEMIDLIST list);
 
 int SystemIconIndex(LPCITEMIDLIST absolute, UINT flags);
 void ItemIcons(LPCITEMIDLIST absolute, TVITEMA* item);
+// ItemIcons for a subfolder found in a listing: ordinary folders share one
+// answer, asked of the shell once per process; the others are asked each time.
+void FolderIcons(LPCITEMIDLIST absolute, const char* path, DWORD fileAttributes, TVITEMA* item);

@@ -2,6 +2,8 @@
 // completeness, dates and the removal of what vanished.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/diagnostics.h"
 #include "model/folder_node.h"
 #include "model/node_removal.h"
@@ -10,6 +12,7 @@
 #include "model/volume.h"
 #include "model/worker_record.h"
 #include "settings/settings_record.h"
+#include "shell/shell_items.h"
 #include "support/folder_chain_test.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
@@ -30,7 +33,6 @@ class ScanTest : public FolderChainTest {
     temp.MakeFile("sub\\d.bin", 5000);
     temp.MakeFolder("sub\\empty");
   }
-
 };
 
 constexpr uint8_t FINAL = FILES_COUNTED | SUBTREE_COMPLETE;
@@ -305,6 +307,85 @@ TEST_F(ScanTest, FolderNameOutsideTheCodePageIsSkippedQuietly) {
   ASSERT_EQ(1, panes.ChildCount(folder));
   EXPECT_NE(nullptr, panes.Child(folder, "ab"));
   EXPECT_EQ(30, folder->subtreeBytes) << "ab is counted once, never as the Thai folder too";
+}
+
+// The icon indexes the tree shows for |node|.
+std::pair<int, int> ItemImages(HWND tree, FolderNode* node) {
+  TVITEMA item = {};
+  item.mask = TVIF_HANDLE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  item.hItem = node->mainItem;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return {item.iImage, item.iSelectedImage};
+}
+
+// What the shell answers for |node|'s own list.
+std::pair<int, int> ShellImages(FolderNode* node) {
+  TVITEMA icons = {};
+  ItemIcons(node->absoluteIdList, &icons);
+  return {icons.iImage, icons.iSelectedImage};
+}
+
+TEST_F(ScanTest, SubfoldersCarryTheListsAndAttributesTheDesktopGivesForTheirPaths) {
+  MakeSample();
+  const std::string chinese = Narrow(L"\u6570\u636E");
+  if (!chinese.empty()) temp.MakeFolder(chinese);
+  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  FolderNode* sub = panes.Child(folder, "sub");
+  ASSERT_NE(nullptr, sub);
+  FolderNode* empty = panes.Child(sub, "empty");
+  ASSERT_NE(nullptr, empty);
+  for (auto [node, relative] : {std::pair<FolderNode*, const char*>{sub, "sub"}, {empty, "sub\\empty"}}) {
+    ULONG attributes = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_HASPROPSHEET |
+                       SFGAO_DROPTARGET | SFGAO_FILESYSTEM | SFGAO_FOLDER;
+    LPITEMIDLIST parsed = IdListFromPath((temp.Path(relative) + "\\").c_str(), nullptr, &attributes);
+    ASSERT_NE(nullptr, parsed) << relative;
+    EXPECT_TRUE(IdListBytesEqual(parsed, node->absoluteIdList)) << relative;
+    EXPECT_EQ(attributes, node->shellAttributes) << relative;
+    UINT prefix = 0;
+    EXPECT_TRUE(EndsWithItem(node->absoluteIdList, node->relativeIdList, &prefix)) << relative;
+    char path[MAX_PATH];
+    ASSERT_TRUE(SHGetPathFromIDListA(node->absoluteIdList, path));
+    EXPECT_EQ(temp.Path(relative), path);
+    FreeIdList(parsed);
+  }
+  if (FolderNode* named = chinese.empty() ? nullptr : panes.Child(folder, chinese)) {
+    char path[MAX_PATH];
+    ASSERT_TRUE(SHGetPathFromIDListA(named->absoluteIdList, path));
+    EXPECT_EQ(temp.Path(chinese), path);
+  } else {
+    EXPECT_TRUE(chinese.empty()) << "the Chinese folder is in the tree";
+  }
+}
+
+TEST_F(ScanTest, EveryFolderShowsTheIconTheShellGivesIt) {
+  temp.MakeFolder("plain");
+  temp.MakeFolder("other");
+  // The shell reads a folder's own icon from its desktop.ini only when the
+  // folder is marked read-only or system.
+  temp.MakeFolder("marked");
+  const std::string settings = temp.Path("marked\\desktop.ini");
+  const std::string icon = "C:\\windows\\system32\\shell32.dll";
+  ASSERT_TRUE(WritePrivateProfileStringA(".ShellClassInfo", "IconFile", icon.c_str(), settings.c_str()));
+  ASSERT_TRUE(WritePrivateProfileStringA(".ShellClassInfo", "IconIndex", "12", settings.c_str()));
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, settings.c_str());
+  ASSERT_TRUE(SetFileAttributesA(temp.Path("marked").c_str(), FILE_ATTRIBUTE_READONLY));
+  // One with the file but without the mark, and one marked without the file.
+  temp.MakeFolder("unmarked");
+  ASSERT_TRUE(CopyFileA(settings.c_str(), temp.Path("unmarked\\desktop.ini").c_str(), FALSE));
+  temp.MakeFolder("bare");
+  ASSERT_TRUE(SetFileAttributesA(temp.Path("bare").c_str(), FILE_ATTRIBUTE_SYSTEM));
+
+  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  for (const char* name : {"plain", "other", "marked", "unmarked", "bare"}) {
+    FolderNode* node = panes.Child(folder, name);
+    ASSERT_NE(nullptr, node) << name;
+    EXPECT_EQ(ShellImages(node), ItemImages(panes.tree(), node)) << name;
+  }
+  EXPECT_NE(ItemImages(panes.tree(), panes.Child(folder, "plain")),
+            ItemImages(panes.tree(), panes.Child(folder, "marked")))
+      << "the marked folder has its own icon";
+  SetFileAttributesA(temp.Path("marked").c_str(), FILE_ATTRIBUTE_NORMAL);
+  SetFileAttributesA(temp.Path("bare").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "model/folder_node.h"
 #include "model/scanner.h"
@@ -57,6 +58,39 @@ TEST(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
   Settings.SizeMode = 1;
 }
 
+class NameOrderTest : public FolderChainTest {};
+
+int SignOf(int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
+
+TEST_F(NameOrderTest, SiblingsComparedByNameKeepTheDesktopsOrder) {
+  std::vector<std::string> names = {"alpha", "Alpha2", "a10", "a9", "_under", "Zeta", "zeta-b", "b c", "b-c", "10"};
+  const std::string chinese = Narrow(L"\u6570\u636E");
+  if (!chinese.empty()) names.push_back(chinese);
+  for (const std::string& name : names) temp.MakeFolder(name);
+  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  std::vector<FolderNode*> children;
+  for (const std::string& name : names) {
+    children.push_back(panes.Child(folder, name));
+    ASSERT_NE(nullptr, children.back()) << name;
+  }
+  ColumnInfo byName = {};
+  byName.id = COLUMN_NAME;
+  byName.ascending = 1;
+  IShellFolder* desktop = nullptr;
+  ASSERT_EQ(S_OK, SHGetDesktopFolder(&desktop));
+  for (FolderNode* a : children) {
+    for (FolderNode* b : children) {
+      HRESULT shell = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);
+      ASSERT_TRUE(SUCCEEDED(shell));
+      const int ours =
+          CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&byName));
+      EXPECT_EQ(SignOf(static_cast<short>(HRESULT_CODE(shell))), SignOf(ours))
+          << panes.ItemText(a) << " against " << panes.ItemText(b);
+    }
+  }
+  desktop->Release();
+}
+
 class SortingTest : public FolderChainTest {
  protected:
   SortingTest() : FolderChainTest(true) {}
@@ -75,8 +109,8 @@ class SortingTest : public FolderChainTest {
       SendMessageA(panes.tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(node->mainItem));
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
     SendMessageA(panes.tree(), TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(folder->mainItem));
-    bar = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, 0, 100, 16, panes.window(), nullptr,
-                          nullptr, nullptr);
+    bar = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_HORZ, 0, 0, 100, 16, panes.window(), nullptr, nullptr,
+                          nullptr);
     ASSERT_TRUE(CreateColumns(panes.window(), panes.tree(), bar, ListFont()));
     InstallSorting();
   }
