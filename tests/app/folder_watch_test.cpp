@@ -16,6 +16,7 @@
 #include "support/dialog_answerer.h"
 #include "support/scratch_registry.h"
 #include "support/temp_folder.h"
+#include "support/test_panes.h"
 
 namespace {
 
@@ -68,20 +69,7 @@ class FolderWatchTest : public ::testing::Test {
     startPath[0] = 0;
   }
 
-  FolderNode* Child(const char* name) {
-    for (HTREEITEM item = FirstChildItem(Panes.mainTree, start->mainItem); item;
-         item = NextSiblingItem(Panes.mainTree, item)) {
-      char text[64] = "";
-      TVITEMA query = {};
-      query.mask = TVIF_TEXT;
-      query.hItem = item;
-      query.pszText = text;
-      query.cchTextMax = sizeof text;
-      SendMessageA(Panes.mainTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query));
-      if (lstrcmpiA(text, name) == 0) return NodeFromItem(Panes.mainTree, item);
-    }
-    return nullptr;
-  }
+  FolderNode* Child(const char* name) { return ChildNamed(Panes.mainTree, start, name); }
   void Select(FolderNode* node) {
     SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node->mainItem));
     ASSERT_EQ(node, CurrentFolder);

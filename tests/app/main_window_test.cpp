@@ -122,14 +122,7 @@ TEST_F(MainWindowTest, StartPathIsScannedAndShownWithOneRowPerVisibleFolder) {
   GetWindowTextA(window, title, sizeof title);
   EXPECT_EQ(0u, std::string(title).find("Brisklane Pelvanor -> ")) << title;
   HTREEITEM first = FirstChildItem(Panes.mainTree, CurrentFolder->mainItem);
-  char name[64] = "";
-  TVITEMA item = {};
-  item.mask = TVIF_TEXT;
-  item.hItem = first;
-  item.pszText = name;
-  item.cchTextMax = sizeof name;
-  SendMessageA(Panes.mainTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  EXPECT_STREQ("a", name) << "the largest folder comes first";
+  EXPECT_EQ("a", TreeItemText(Panes.mainTree, first)) << "the largest folder comes first";
   SendMessageA(window, WM_COMMAND, IDM_COLLAPSE_BRANCH, 0);
   ExpectRowsPaired();
   SendMessageA(window, WM_COMMAND, IDM_VERIFY_DETAIL_ROWS, 0);

@@ -146,11 +146,7 @@ FolderNode* TestPanes::AddFolder(FolderNode* parent, const std::string& path) {
 }
 
 FolderNode* TestPanes::Child(FolderNode* parent, const std::string& name) const {
-  for (HTREEITEM item = FirstChildItem(tree_, parent->mainItem); item; item = NextSiblingItem(tree_, item)) {
-    FolderNode* node = NodeFromItem(tree_, item);
-    if (IsFolderNode(node) && ItemText(node) == name) return node;
-  }
-  return nullptr;
+  return ChildNamed(tree_, parent, name);
 }
 
 int TestPanes::ChildCount(FolderNode* parent) const {
@@ -159,15 +155,25 @@ int TestPanes::ChildCount(FolderNode* parent) const {
   return count;
 }
 
-std::string TestPanes::ItemText(FolderNode* node) const {
+std::string TestPanes::ItemText(FolderNode* node) const { return TreeItemText(tree_, node->mainItem); }
+
+std::string TreeItemText(HWND tree, HTREEITEM handle) {
   char text[SHELL_TEXT_MAX] = "";
   TVITEMA item = {};
   item.mask = TVIF_HANDLE | TVIF_TEXT;
-  item.hItem = node->mainItem;
+  item.hItem = handle;
   item.pszText = text;
   item.cchTextMax = sizeof text;
-  SendMessageA(tree_, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
   return text;
+}
+
+FolderNode* ChildNamed(HWND tree, FolderNode* parent, const std::string& name) {
+  for (HTREEITEM item = FirstChildItem(tree, parent->mainItem); item; item = NextSiblingItem(tree, item)) {
+    FolderNode* node = NodeFromItem(tree, item);
+    if (IsFolderNode(node) && TreeItemText(tree, item) == name) return node;
+  }
+  return nullptr;
 }
 
 bool TestPanes::ItemHasButton(FolderNode* node) const {

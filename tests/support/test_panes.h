@@ -45,5 +45,9 @@ class TestPanes {
   HWND findList_ = nullptr;
 };
 
+// The text of a tree item, and the child of |parent| whose item reads |name|.
+std::string TreeItemText(HWND tree, HTREEITEM item);
+FolderNode* ChildNamed(HWND tree, FolderNode* parent, const std::string& name);
+
 // Lets the tree's messages from worker threads through while a test waits.
 void PumpMessages();
