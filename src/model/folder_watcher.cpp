@@ -96,6 +96,7 @@ void CloseBlock(WatchBlock* block) {
   for (int slot = 0; slot < block->count; ++slot)
     if (block->handles[slot]) FindCloseChangeNotification(block->handles[slot]);
   block->count = 0;
+  if (block->stopped) CloseHandle(block->stopped);
   delete block;
 }
 
@@ -125,6 +126,7 @@ void WatchSelection(FolderNode* node) {
   if (!IsFolderNode(node) || !IsDriveRoot(node->root) || !Panes.mainTree) return;
   auto* block = new WatchBlock{};
   block->listed = true;
+  block->stopped = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   FolderNode* parent = ParentNode(Panes.mainTree, node->mainItem);
   if (!WatchedFoldersList) {
     WatchedFoldersList = new NodeList{};
@@ -135,8 +137,11 @@ void WatchSelection(FolderNode* node) {
   {
     WatchGuard guard;
     if (WorkerRecord* previous = PreviousWatcher) {
-      UnlistBlock(static_cast<WatchBlock*>(previous->param));
-      RequestStop(previous);
+      auto* old = static_cast<WatchBlock*>(previous->param);
+      UnlistBlock(old);
+      // Quick selections would otherwise leave a watcher per folder waiting
+      // out its second, and the worker slots are shared with the scans.
+      if (RequestStop(previous) && old->stopped) SetEvent(old->stopped);
     }
     PreviousWatcher = CurrentWatcher;
 
@@ -151,7 +156,7 @@ void WatchSelection(FolderNode* node) {
     }
 
     if (block->count == 0) {
-      delete block;
+      CloseBlock(block);
     } else {
       // Under the lock, so a watcher that ends at once finds itself referenced.
       WorkerRecord* watcher = StartWorker(WatcherWorker, block);
@@ -176,8 +181,12 @@ DWORD WINAPI WatcherWorker(void* param) {
     DropSecondSlot(block);
   }
   while (running) {
-    const DWORD result = WaitForMultipleObjects(block->count, block->handles, FALSE, WATCH_POLL_MS);
+    HANDLE waits[3] = {block->handles[0], block->handles[1], nullptr};
+    DWORD waitCount = block->count;
+    if (block->stopped) waits[waitCount++] = block->stopped;
+    const DWORD result = WaitForMultipleObjects(waitCount, waits, FALSE, WATCH_POLL_MS);
     WatchGuard guard;
+    if (block->stopped && result == WAIT_OBJECT_0 + block->count) break;
     if (result == WAIT_OBJECT_0) {
       RestartTimer(block->nodes[0], WATCH_SELECTION_DELAY_MS);
       if (!Renew(block, 0)) {

@@ -15,6 +15,7 @@ struct WatchBlock {
   FolderNode* nodes[2];
   char paths[2][MAX_PATH];  // renewing a notification opens the folder again
   bool listed;  // its nodes are still counted in the watched folders
+  HANDLE stopped;  // set with the stop flag, so a replaced watcher ends at once
 };
 
 constexpr DWORD WATCH_FILTER = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE;
