@@ -4,13 +4,13 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <vector>
 
 #include "model/folder_node.h"
 #include "model/propagation.h"
 #include "model/scanner.h"
 #include "model/tree_items.h"
 #include "model/volume.h"
-#include "pane/detail_list.h"
 #include "pane/pane_controls.h"
 #include "shell/shell_items.h"
 
@@ -18,13 +18,59 @@ namespace {
 
 bool HasWildcard(const char* path) { return std::strpbrk(path, "*?") != nullptr; }
 
+int ItemCount(LPCITEMIDLIST list) {
+  int count = 0;
+  for (; list && list->mkid.cb; list = NextIdItem(list)) ++count;
+  return count;
+}
+
+// The first |items| items of |list| as a list of their own, in |buffer|.
+void LeadingItems(LPCITEMIDLIST list, int items, std::vector<BYTE>* buffer) {
+  LPCITEMIDLIST end = list;
+  for (int i = 0; i < items && end->mkid.cb; ++i) end = NextIdItem(end);
+  const size_t size = reinterpret_cast<const BYTE*>(end) - reinterpret_cast<const BYTE*>(list);
+  buffer->assign(reinterpret_cast<const BYTE*>(list), reinterpret_cast<const BYTE*>(list) + size);
+  buffer->push_back(0);
+  buffer->push_back(0);
+}
+
+// Goes down the main tree only through folders that hold |list|: the same
+// node a search of the whole tree finds, at a cost of the depth times the
+// siblings rather than of every folder known, once per report.
+FolderNode* NodeAlongIdList(HWND tree, IShellFolder* desktop, LPCITEMIDLIST list) {
+  const int wanted = ItemCount(list);
+  std::vector<BYTE> leading;
+  HTREEITEM parent = TopItem(tree);
+  for (HTREEITEM item = FirstChildItem(tree, parent); item;) {
+    FolderNode* node = NodeFromItem(tree, item);
+    const int items = IsFolderNode(node) ? ItemCount(node->absoluteIdList) : 0;
+    bool holds = items > 0 && items <= wanted;
+    if (holds) {
+      LeadingItems(list, items, &leading);
+      holds = SameIdList(desktop, node->absoluteIdList, reinterpret_cast<LPCITEMIDLIST>(leading.data()));
+    }
+    if (holds) {
+      if (items == wanted) return node;
+      item = FirstChildItem(tree, item);
+      continue;
+    }
+    item = NextSiblingItem(tree, item);
+  }
+  return nullptr;
+}
+
 // The node of the folder at |path| in the main tree, or null.
 FolderNode* NodeAtPath(const char* path) {
   HWND tree = Panes.mainTree;
   if (!tree || !path[0]) return nullptr;
   LPITEMIDLIST list = IdListFromPath(path, nullptr, nullptr);
   if (!list) return nullptr;
-  FolderNode* node = FindNodeByIdList(tree, TopItem(tree), list);
+  FolderNode* node = nullptr;
+  IShellFolder* desktop = nullptr;
+  if (SUCCEEDED(SHGetDesktopFolder(&desktop))) {
+    node = NodeAlongIdList(tree, desktop, list);
+    desktop->Release();
+  }
   FreeIdList(list);
   return node;
 }
