@@ -59,7 +59,7 @@ class QueueSink final : public ChildSink {
 };
 
 // Creates the node and tree item of a subfolder seen for the first time.
-// Takes ownership of both identifier lists.
+// Takes ownership of |absolute|; |relative| points into its end.
 FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_FIND_DATAA& entry, const char* childPath,
                          LPITEMIDLIST absolute, LPITEMIDLIST relative, ULONG attributes) {
   FolderNode* child = CreateFolderNode();
@@ -197,7 +197,12 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
         FreeIdList(relative);
         continue;
       }
-      FolderNode* child = AddSubfolder(node, folder, entry, childPath, absolute, relative, attributes);
+      // The absolute list ends with a copy of the relative one, terminator
+      // and all: that copy is the same list without an allocation of its own.
+      LPITEMIDLIST tail = reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<BYTE*>(absolute) + IdListSize(absolute) -
+                                                         IdListSize(relative));
+      FreeIdList(relative);
+      FolderNode* child = AddSubfolder(node, folder, entry, childPath, absolute, tail, attributes);
       if (sink) sink->Add(child, childPath);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
