@@ -1,8 +1,10 @@
 #include "model/scanner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +58,64 @@ class QueueSink final : public ChildSink {
 
  private:
   NodeList* queue_;
+};
+
+// The relative lists of a folder's subfolders from one enumeration of its
+// shell folder, found again by the names the listing gives, so that each
+// subfolder costs no parse of its own.
+class EnumeratedSubfolders {
+ public:
+  explicit EnumeratedSubfolders(IShellFolder* folder) : folder_(folder) {
+    IEnumIDList* items = nullptr;
+    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &items) != S_OK || !items) return;
+    LPITEMIDLIST item = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &item, &fetched) == S_OK && item) {
+      char name[SHELL_TEXT_MAX];
+      if (DisplayNameOf(folder, item, SHGDN_INFOLDER | SHGDN_FORPARSING, name))
+        entries_.push_back({name, item});
+      else
+        FreeIdList(item);
+      item = nullptr;
+    }
+    items->Release();
+    std::sort(entries_.begin(), entries_.end(),
+              [](const Entry& a, const Entry& b) { return std::strcmp(a.name.c_str(), b.name.c_str()) < 0; });
+  }
+  EnumeratedSubfolders(const EnumeratedSubfolders&) = delete;
+  EnumeratedSubfolders& operator=(const EnumeratedSubfolders&) = delete;
+  ~EnumeratedSubfolders() {
+    for (const Entry& entry : entries_) FreeIdList(entry.list);
+  }
+
+  // The list named |name| with the folder's answer to the attribute request
+  // in |*attributes|, owned by the caller; null when the enumeration missed it.
+  LPITEMIDLIST Take(const char* name, ULONG* attributes) {
+    auto at = std::lower_bound(entries_.begin(), entries_.end(), name,
+                               [](const Entry& entry, const char* key) { return std::strcmp(entry.name.c_str(), key) < 0; });
+    for (; at != entries_.end() && at->name == name; ++at) {
+      if (!at->list) continue;
+      LPITEMIDLIST list = at->list;
+      at->list = nullptr;
+      ULONG answer = *attributes;
+      LPCITEMIDLIST lists[] = {list};
+      if (FAILED(folder_->GetAttributesOf(1, lists, &answer))) {
+        FreeIdList(list);
+        return nullptr;
+      }
+      *attributes = answer;
+      return list;
+    }
+    return nullptr;
+  }
+
+ private:
+  struct Entry {
+    std::string name;
+    LPITEMIDLIST list;
+  };
+  IShellFolder* folder_;
+  std::vector<Entry> entries_;
 };
 
 // Creates the node and tree item of a subfolder seen for the first time.
@@ -146,6 +206,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
 
     IShellFolder* folder = nullptr;  // bound at the first subfolder, once per enumeration
     bool folderTried = false;
+    std::unique_ptr<EnumeratedSubfolders> enumerated;
     do {
       if (IsDotEntry(entry.cFileName)) continue;
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -171,13 +232,18 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
         folderTried = true;
         // The shell binds by the names in the list, the names of this path.
         FolderFromIdList(node->absoluteIdList, &folder);
+        if (folder) enumerated = std::make_unique<EnumeratedSubfolders>(folder);
       }
       if (!folder) continue;
       // The desktop parses a full path down to this folder and asks it for the
       // last element's attributes, so parsing the name here answers the same;
       // the parent's list followed by the child's is the list it would build.
+      // The folder builds the lists it enumerates from the same directory
+      // entries as those it parses, and parsing asks GetAttributesOf for the
+      // attributes: an enumerated list with its attributes is the parsed one.
       ULONG attributes = FOLDER_ATTRIBUTE_REQUEST;
-      LPITEMIDLIST relative = IdListFromPath(childName, folder, &attributes);
+      LPITEMIDLIST relative = enumerated->Take(childName, &attributes);
+      if (!relative) relative = IdListFromPath(childName, folder, &attributes);
       LPITEMIDLIST absolute = relative ? ConcatIdLists(node->absoluteIdList, relative) : nullptr;
       if (!absolute || !relative) {
         FreeIdList(absolute);
@@ -206,6 +272,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
       if (sink) sink->Add(child, childPath);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
+    enumerated.reset();
     if (folder) folder->Release();
   }
 
