@@ -212,8 +212,9 @@ std::string Cell(double value, const char* format) {
 }
 
 void PrintTable(const std::vector<Row>& rows) {
-  std::printf("\n%-10s %8s %8s %7s %8s %9s %10s %10s %10s %12s %7s %s\n", "tree", "folders", "files", "walk s", "scan s",
-              "scan/walk", "UI p50 ms", "UI p99 ms", "UI max ms", "bytes/folder", "in use", "sort s (name / size)");
+  std::printf("\n%-10s %8s %8s %7s %8s %9s %10s %10s %10s %12s %7s %s\n", "tree", "folders", "files", "walk s",
+              "scan s", "scan/walk", "UI p50 ms", "UI p99 ms", "UI max ms", "bytes/folder", "in use",
+              "sort s (name / size)");
   for (const Row& row : rows) {
     const double ratio = row.walkSeconds > 0 ? row.scanSeconds / row.walkSeconds : 0;
     std::string sort = "-";

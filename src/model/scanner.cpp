@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/folder_node.h"
@@ -91,8 +92,9 @@ class EnumeratedSubfolders {
   // The list named |name| with the folder's answer to the attribute request
   // in |*attributes|, owned by the caller; null when the enumeration missed it.
   LPITEMIDLIST Take(const char* name, ULONG* attributes) {
-    auto at = std::lower_bound(entries_.begin(), entries_.end(), name,
-                               [](const Entry& entry, const char* key) { return std::strcmp(entry.name.c_str(), key) < 0; });
+    auto at = std::lower_bound(entries_.begin(), entries_.end(), name, [](const Entry& entry, const char* key) {
+      return std::strcmp(entry.name.c_str(), key) < 0;
+    });
     for (; at != entries_.end() && at->name == name; ++at) {
       if (!at->list) continue;
       LPITEMIDLIST list = at->list;
@@ -118,10 +120,18 @@ class EnumeratedSubfolders {
   std::vector<Entry> entries_;
 };
 
-// Creates the node and tree item of a subfolder seen for the first time.
-// Takes ownership of |absolute|; |relative| points into its end.
-FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_FIND_DATAA& entry, const char* childPath,
-                         LPITEMIDLIST absolute, LPITEMIDLIST relative, ULONG attributes) {
+// A subfolder seen for the first time, waiting for its tree item.
+struct NewSubfolder {
+  FolderNode* node;
+  std::string name;
+  TVITEMA icons;
+};
+
+// Creates the node of a subfolder seen for the first time; its tree item is
+// inserted with the others of the listing.  Takes ownership of |absolute|;
+// |relative| points into its end.
+NewSubfolder AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_FIND_DATAA& entry,
+                          const char* childPath, LPITEMIDLIST absolute, LPITEMIDLIST relative, ULONG attributes) {
   FolderNode* child = CreateFolderNode();
   child->created = entry.ftCreationTime;
   child->lastAccess = entry.ftLastAccessTime;
@@ -134,17 +144,22 @@ FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_F
   child->absoluteIdList = absolute;
   child->relativeIdList = relative;
 
+  NewSubfolder added = {child, std::string(), {}};
   char name[SHELL_TEXT_MAX];
-  if (!DisplayNameOf(folder, relative, SHGDN_NORMAL, name)) {
-    std::strncpy(name, entry.cFileName, sizeof name - 1);
-    name[sizeof name - 1] = 0;
-  }
-  TVITEMA icons = {};
-  FolderIcons(absolute, childPath, entry.dwFileAttributes, &icons);
-  child->mainItem =
-      InsertFolderItemWithButton(Panes.mainTree, parent->mainItem, name, icons.iImage, icons.iSelectedImage, child);
+  added.name = DisplayNameOf(folder, relative, SHGDN_NORMAL, name) ? name : entry.cFileName;
+  FolderIcons(absolute, childPath, entry.dwFileAttributes, &added.icons);
   parent->subfolderCount += 1;
-  return child;
+  return added;
+}
+
+// Inserts the new subfolders' items in the order they were seen, each first,
+// as one insertion after another would have.
+void InsertNewSubfolders(FolderNode* parent, const std::vector<NewSubfolder>& added) {
+  std::vector<FolderItemInsertion> items;
+  items.reserve(added.size());
+  for (const NewSubfolder& child : added)
+    items.push_back({child.name.c_str(), child.icons.iImage, child.icons.iSelectedImage, child.node});
+  InsertSubfolderItems(Panes.mainTree, parent->mainItem, items.data(), items.size());
 }
 
 // Refreshes the times of a known subfolder from its parent's listing.
@@ -207,6 +222,20 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
     IShellFolder* folder = nullptr;  // bound at the first subfolder, once per enumeration
     bool folderTried = false;
     std::unique_ptr<EnumeratedSubfolders> enumerated;
+    // New items go to the tree a few at a time, so a folder of thousands of
+    // subfolders still fills in while it is listed.
+    constexpr size_t INSERTION_BATCH = 64;
+    std::vector<NewSubfolder> added;
+    std::vector<std::pair<FolderNode*, std::string>> queued;
+    // Queued after their insertion, in the listing's order, so each queued
+    // folder has its tree item.
+    auto flush = [&] {
+      InsertNewSubfolders(node, added);
+      if (sink)
+        for (const auto& [child, childPath] : queued) sink->Add(child, childPath.c_str());
+      added.clear();
+      queued.clear();
+    };
     do {
       if (IsDotEntry(entry.cFileName)) continue;
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -256,7 +285,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
         if (descendKnown) {
           ResetCompleteness(existing);
           TakeEntryTimes(existing, entry);
-          if (sink) sink->Add(existing, childPath);
+          queued.push_back({existing, childPath});
           SetHasChildren(tree, existing->mainItem, 1);
         }
         FreeIdList(absolute);
@@ -268,10 +297,12 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
       LPITEMIDLIST tail = reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<BYTE*>(absolute) + IdListSize(absolute) -
                                                          IdListSize(relative));
       FreeIdList(relative);
-      FolderNode* child = AddSubfolder(node, folder, entry, childPath, absolute, tail, attributes);
-      if (sink) sink->Add(child, childPath);
+      added.push_back(AddSubfolder(node, folder, entry, childPath, absolute, tail, attributes));
+      queued.push_back({added.back().node, childPath});
+      if (added.size() == INSERTION_BATCH) flush();
     } while (FindNextFileA(search, &entry));
     FindClose(search);
+    flush();
     enumerated.reset();
     if (folder) folder->Release();
   }
