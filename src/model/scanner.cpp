@@ -224,7 +224,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
     std::unique_ptr<EnumeratedSubfolders> enumerated;
     // New items go to the tree a few at a time, so a folder of thousands of
     // subfolders still fills in while it is listed.
-    constexpr size_t INSERTION_BATCH = 64;
+    constexpr size_t INSERTION_BATCH = 8;
     std::vector<NewSubfolder> added;
     std::vector<std::pair<FolderNode*, std::string>> queued;
     // Queued after their insertion, in the listing's order, so each queued
