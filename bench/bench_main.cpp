@@ -56,6 +56,7 @@ struct Row {
   double scanSeconds;
   LatencySummary ui;
   double bytesPerFolder;
+  double bytesInUsePerFolder;
   double sortByName = -1;
   double sortBySize = -1;
 };
@@ -153,6 +154,7 @@ bool MeasureTree(const std::string& dir, const TreeShape& shape, Row* row) {
     std::fprintf(stderr, "%s: cannot add the folder to the tree\n", shape.name);
     return false;
   }
+  const int64_t inUseBefore = PrivateBytesInUse();
   const int64_t privateBefore = CommittedPrivateBytes();
   const int64_t reportedBefore = ReportedPrivateUsage();
   UiProbe probe(MainWindow);
@@ -160,10 +162,15 @@ bool MeasureTree(const std::string& dir, const TreeShape& shape, Row* row) {
   row->scanSeconds = ScanOnWorker(node);
   row->ui = probe.Stop();
   const int64_t privateAfter = CommittedPrivateBytes();
+  const int64_t inUseAfter = PrivateBytesInUse();
   const int64_t reportedAfter = ReportedPrivateUsage();
   const int64_t newNodes = row->counts.folders - 1;  // the tree's own node existed before
   row->bytesPerFolder = newNodes > 0 ? static_cast<double>(privateAfter - privateBefore) / newNodes : 0;
+  row->bytesInUsePerFolder = newNodes > 0 ? static_cast<double>(inUseAfter - inUseBefore) / newNodes : 0;
   Progress("%s: scanned in %.2f s\n", shape.name, row->scanSeconds);
+  std::fprintf(stderr, "%s: in use %lld -> %lld, committed %lld -> %lld\n", shape.name,
+               static_cast<long long>(inUseBefore), static_cast<long long>(inUseAfter),
+               static_cast<long long>(privateBefore), static_cast<long long>(privateAfter));
   std::fprintf(stderr, "%s: private bytes +%lld committed, +%lld as GetProcessMemoryInfo reports them\n", shape.name,
                static_cast<long long>(privateAfter - privateBefore),
                static_cast<long long>(reportedAfter - reportedBefore));
@@ -205,17 +212,18 @@ std::string Cell(double value, const char* format) {
 }
 
 void PrintTable(const std::vector<Row>& rows) {
-  std::printf("\n%-10s %8s %8s %7s %8s %9s %10s %10s %10s %12s %s\n", "tree", "folders", "files", "walk s", "scan s",
-              "scan/walk", "UI p50 ms", "UI p99 ms", "UI max ms", "bytes/folder", "sort s (name / size)");
+  std::printf("\n%-10s %8s %8s %7s %8s %9s %10s %10s %10s %12s %7s %s\n", "tree", "folders", "files", "walk s",
+              "scan s", "scan/walk", "UI p50 ms", "UI p99 ms", "UI max ms", "bytes/folder", "in use",
+              "sort s (name / size)");
   for (const Row& row : rows) {
     const double ratio = row.walkSeconds > 0 ? row.scanSeconds / row.walkSeconds : 0;
     std::string sort = "-";
     if (row.sortByName >= 0 || row.sortBySize >= 0)
       sort = Cell(row.sortByName, "%.2f") + " / " + Cell(row.sortBySize, "%.2f");
-    std::printf("%-10s %8lld %8lld %7.2f %8.2f %9.2f %10.2f %10.2f %10.2f %12.0f %s\n", row.name.c_str(),
+    std::printf("%-10s %8lld %8lld %7.2f %8.2f %9.2f %10.2f %10.2f %10.2f %12.0f %7.0f %s\n", row.name.c_str(),
                 static_cast<long long>(row.counts.folders), static_cast<long long>(row.counts.files),
                 row.walkSeconds, row.scanSeconds, ratio, row.ui.p50Ms, row.ui.p99Ms, row.ui.maxMs, row.bytesPerFolder,
-                sort.c_str());
+                row.bytesInUsePerFolder, sort.c_str());
   }
 }
 

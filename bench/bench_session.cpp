@@ -4,6 +4,7 @@
 #include <psapi.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/process_state.h"
@@ -203,4 +204,32 @@ int64_t CommittedPrivateBytes() {
     address = next;
   }
   return total;
+}
+
+namespace {
+
+// The free blocks of one heap, walked under its lock.
+int64_t FreeBytesOfHeap(HANDLE heap) {
+  if (!HeapLock(heap)) return 0;
+  int64_t free = 0;
+  PROCESS_HEAP_ENTRY entry = {};
+  while (HeapWalk(heap, &entry))
+    if ((entry.wFlags & (PROCESS_HEAP_ENTRY_BUSY | PROCESS_HEAP_REGION | PROCESS_HEAP_UNCOMMITTED_RANGE)) == 0)
+      free += static_cast<int64_t>(entry.cbData);
+  HeapUnlock(heap);
+  return free;
+}
+
+}  // namespace
+
+int64_t PrivateBytesInUse() {
+  std::vector<HANDLE> heaps(64);
+  DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  if (count > heaps.size()) {
+    heaps.resize(count);
+    count = GetProcessHeaps(count, heaps.data());
+  }
+  int64_t free = 0;
+  for (DWORD i = 0; i < count && i < heaps.size(); ++i) free += FreeBytesOfHeap(heaps[i]);
+  return CommittedPrivateBytes() - free;
 }

@@ -57,3 +57,6 @@ double ClickColumnHeader(uint32_t columnId);
 // private bytes; Wine's counter may follow the host's accounting instead).
 int64_t ReportedPrivateUsage();
 int64_t CommittedPrivateBytes();
+// Committed private memory less the free blocks inside the process's heaps:
+// the memory in use, without the slack a heap keeps after it has grown.
+int64_t PrivateBytesInUse();

@@ -105,7 +105,8 @@ enum ShellStep {
   STEP_LIST,        // FindFirstFileA/FindNextFileA of the folder
   STEP_PATH,        // SHGetPathFromIDListA of the folder's absolute list
   STEP_BIND,        // the folder bound once per enumeration
-  STEP_RELATIVE,    // ParseDisplayName of the child's name in the folder
+  STEP_RELATIVE,    // ParseDisplayName of the child's name in the folder, with attributes
+  STEP_ENUMERATED,  // the same lists and attributes from one EnumObjects of the folder
   STEP_ABSOLUTE,    // ParseDisplayName of the child's full path with attributes
   STEP_NAME,        // the child's display name
   STEP_ICONS,       // the child's two system icon indexes
@@ -114,7 +115,8 @@ enum ShellStep {
 
 const char* const STEP_NAMES[STEP_COUNT] = {
     "listing (FindFirstFileA/FindNextFileA)", "SHGetPathFromIDListA",       "bind folder (FolderFromPath)",
-    "relative id list (ParseDisplayName)",    "absolute id list + attributes", "display name (GetDisplayNameOf)",
+    "relative id list + attributes (parse)",  "the same from EnumObjects",
+    "absolute id list + attributes",          "display name (GetDisplayNameOf)",
     "icons (SHGetFileInfoA, 2 indexes)",
 };
 
@@ -161,11 +163,30 @@ DWORD WINAPI TimeShellCalls(void* parameter) {
     IShellFolder* shellFolder = nullptr;
     Timed(times, STEP_BIND, [&] { FolderFromPath((folder + "\\").c_str(), &shellFolder); });
     if (!shellFolder) continue;
+    Timed(times, STEP_ENUMERATED, [&] {
+      IEnumIDList* items = nullptr;
+      if (shellFolder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &items) != S_OK || !items) return;
+      LPITEMIDLIST item = nullptr;
+      ULONG fetched = 0;
+      while (items->Next(1, &item, &fetched) == S_OK && item) {
+        char name[SHELL_TEXT_MAX];
+        DisplayNameOf(shellFolder, item, SHGDN_INFOLDER | SHGDN_FORPARSING, name);
+        ULONG attributes = FOLDER_ATTRIBUTE_REQUEST;
+        LPCITEMIDLIST lists[] = {item};
+        shellFolder->GetAttributesOf(1, lists, &attributes);
+        FreeIdList(item);
+        item = nullptr;
+      }
+      items->Release();
+    });
     for (const std::string& name : children) {
       const std::string childPath = folder + "\\" + name + "\\";
       LPITEMIDLIST relative = nullptr;
       LPITEMIDLIST absolute = nullptr;
-      Timed(times, STEP_RELATIVE, [&] { relative = IdListFromPath(name.c_str(), shellFolder, nullptr); });
+      Timed(times, STEP_RELATIVE, [&] {
+        ULONG attributes = FOLDER_ATTRIBUTE_REQUEST;
+        relative = IdListFromPath(name.c_str(), shellFolder, &attributes);
+      });
       Timed(times, STEP_ABSOLUTE, [&] {
         ULONG attributes = FOLDER_ATTRIBUTE_REQUEST;
         absolute = IdListFromPath(childPath.c_str(), nullptr, &attributes);

@@ -1,9 +1,12 @@
 #include "model/scanner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/folder_node.h"
@@ -58,10 +61,77 @@ class QueueSink final : public ChildSink {
   NodeList* queue_;
 };
 
-// Creates the node and tree item of a subfolder seen for the first time.
-// Takes ownership of both identifier lists.
-FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_FIND_DATAA& entry, const char* childPath,
-                         LPITEMIDLIST absolute, LPITEMIDLIST relative, ULONG attributes) {
+// The relative lists of a folder's subfolders from one enumeration of its
+// shell folder, found again by the names the listing gives, so that each
+// subfolder costs no parse of its own.
+class EnumeratedSubfolders {
+ public:
+  explicit EnumeratedSubfolders(IShellFolder* folder) : folder_(folder) {
+    IEnumIDList* items = nullptr;
+    if (folder->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_INCLUDEHIDDEN, &items) != S_OK || !items) return;
+    LPITEMIDLIST item = nullptr;
+    ULONG fetched = 0;
+    while (items->Next(1, &item, &fetched) == S_OK && item) {
+      char name[SHELL_TEXT_MAX];
+      if (DisplayNameOf(folder, item, SHGDN_INFOLDER | SHGDN_FORPARSING, name))
+        entries_.push_back({name, item});
+      else
+        FreeIdList(item);
+      item = nullptr;
+    }
+    items->Release();
+    std::sort(entries_.begin(), entries_.end(),
+              [](const Entry& a, const Entry& b) { return std::strcmp(a.name.c_str(), b.name.c_str()) < 0; });
+  }
+  EnumeratedSubfolders(const EnumeratedSubfolders&) = delete;
+  EnumeratedSubfolders& operator=(const EnumeratedSubfolders&) = delete;
+  ~EnumeratedSubfolders() {
+    for (const Entry& entry : entries_) FreeIdList(entry.list);
+  }
+
+  // The list named |name| with the folder's answer to the attribute request
+  // in |*attributes|, owned by the caller; null when the enumeration missed it.
+  LPITEMIDLIST Take(const char* name, ULONG* attributes) {
+    auto at = std::lower_bound(entries_.begin(), entries_.end(), name, [](const Entry& entry, const char* key) {
+      return std::strcmp(entry.name.c_str(), key) < 0;
+    });
+    for (; at != entries_.end() && at->name == name; ++at) {
+      if (!at->list) continue;
+      LPITEMIDLIST list = at->list;
+      at->list = nullptr;
+      ULONG answer = *attributes;
+      LPCITEMIDLIST lists[] = {list};
+      if (FAILED(folder_->GetAttributesOf(1, lists, &answer))) {
+        FreeIdList(list);
+        return nullptr;
+      }
+      *attributes = answer;
+      return list;
+    }
+    return nullptr;
+  }
+
+ private:
+  struct Entry {
+    std::string name;
+    LPITEMIDLIST list;
+  };
+  IShellFolder* folder_;
+  std::vector<Entry> entries_;
+};
+
+// A subfolder seen for the first time, waiting for its tree item.
+struct NewSubfolder {
+  FolderNode* node;
+  std::string name;
+  TVITEMA icons;
+};
+
+// Creates the node of a subfolder seen for the first time; its tree item is
+// inserted with the others of the listing.  Takes ownership of |absolute|;
+// |relative| points into its end.
+NewSubfolder AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_FIND_DATAA& entry,
+                          const char* childPath, LPITEMIDLIST absolute, LPITEMIDLIST relative, ULONG attributes) {
   FolderNode* child = CreateFolderNode();
   child->created = entry.ftCreationTime;
   child->lastAccess = entry.ftLastAccessTime;
@@ -74,17 +144,22 @@ FolderNode* AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_F
   child->absoluteIdList = absolute;
   child->relativeIdList = relative;
 
+  NewSubfolder added = {child, std::string(), {}};
   char name[SHELL_TEXT_MAX];
-  if (!DisplayNameOf(folder, relative, SHGDN_NORMAL, name)) {
-    std::strncpy(name, entry.cFileName, sizeof name - 1);
-    name[sizeof name - 1] = 0;
-  }
-  TVITEMA icons = {};
-  FolderIcons(absolute, childPath, entry.dwFileAttributes, &icons);
-  child->mainItem =
-      InsertFolderItemWithButton(Panes.mainTree, parent->mainItem, name, icons.iImage, icons.iSelectedImage, child);
+  added.name = DisplayNameOf(folder, relative, SHGDN_NORMAL, name) ? name : entry.cFileName;
+  FolderIcons(absolute, childPath, entry.dwFileAttributes, &added.icons);
   parent->subfolderCount += 1;
-  return child;
+  return added;
+}
+
+// Inserts the new subfolders' items in the order they were seen, each first,
+// as one insertion after another would have.
+void InsertNewSubfolders(FolderNode* parent, const std::vector<NewSubfolder>& added) {
+  std::vector<FolderItemInsertion> items;
+  items.reserve(added.size());
+  for (const NewSubfolder& child : added)
+    items.push_back({child.name.c_str(), child.icons.iImage, child.icons.iSelectedImage, child.node});
+  InsertSubfolderItems(Panes.mainTree, parent->mainItem, items.data(), items.size());
 }
 
 // Refreshes the times of a known subfolder from its parent's listing.
@@ -146,6 +221,21 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
 
     IShellFolder* folder = nullptr;  // bound at the first subfolder, once per enumeration
     bool folderTried = false;
+    std::unique_ptr<EnumeratedSubfolders> enumerated;
+    // New items go to the tree a few at a time, so a folder of thousands of
+    // subfolders still fills in while it is listed.
+    constexpr size_t INSERTION_BATCH = 8;
+    std::vector<NewSubfolder> added;
+    std::vector<std::pair<FolderNode*, std::string>> queued;
+    // Queued after their insertion, in the listing's order, so each queued
+    // folder has its tree item.
+    auto flush = [&] {
+      InsertNewSubfolders(node, added);
+      if (sink)
+        for (const auto& [child, childPath] : queued) sink->Add(child, childPath.c_str());
+      added.clear();
+      queued.clear();
+    };
     do {
       if (IsDotEntry(entry.cFileName)) continue;
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -171,13 +261,18 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
         folderTried = true;
         // The shell binds by the names in the list, the names of this path.
         FolderFromIdList(node->absoluteIdList, &folder);
+        if (folder) enumerated = std::make_unique<EnumeratedSubfolders>(folder);
       }
       if (!folder) continue;
       // The desktop parses a full path down to this folder and asks it for the
       // last element's attributes, so parsing the name here answers the same;
       // the parent's list followed by the child's is the list it would build.
+      // The folder builds the lists it enumerates from the same directory
+      // entries as those it parses, and parsing asks GetAttributesOf for the
+      // attributes: an enumerated list with its attributes is the parsed one.
       ULONG attributes = FOLDER_ATTRIBUTE_REQUEST;
-      LPITEMIDLIST relative = IdListFromPath(childName, folder, &attributes);
+      LPITEMIDLIST relative = enumerated->Take(childName, &attributes);
+      if (!relative) relative = IdListFromPath(childName, folder, &attributes);
       LPITEMIDLIST absolute = relative ? ConcatIdLists(node->absoluteIdList, relative) : nullptr;
       if (!absolute || !relative) {
         FreeIdList(absolute);
@@ -190,17 +285,25 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
         if (descendKnown) {
           ResetCompleteness(existing);
           TakeEntryTimes(existing, entry);
-          if (sink) sink->Add(existing, childPath);
+          queued.push_back({existing, childPath});
           SetHasChildren(tree, existing->mainItem, 1);
         }
         FreeIdList(absolute);
         FreeIdList(relative);
         continue;
       }
-      FolderNode* child = AddSubfolder(node, folder, entry, childPath, absolute, relative, attributes);
-      if (sink) sink->Add(child, childPath);
+      // The absolute list ends with a copy of the relative one, terminator
+      // and all: that copy is the same list without an allocation of its own.
+      LPITEMIDLIST tail = reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<BYTE*>(absolute) + IdListSize(absolute) -
+                                                         IdListSize(relative));
+      FreeIdList(relative);
+      added.push_back(AddSubfolder(node, folder, entry, childPath, absolute, tail, attributes));
+      queued.push_back({added.back().node, childPath});
+      if (added.size() == INSERTION_BATCH) flush();
     } while (FindNextFileA(search, &entry));
     FindClose(search);
+    flush();
+    enumerated.reset();
     if (folder) folder->Release();
   }
 

@@ -56,6 +56,12 @@ HTREEITEM InsertFolderItemWithButton(HWND tree, HTREEITEM parent, const char* te
   return SendInsertion(tree, &insert);
 }
 
+void InsertFolderItemsWithButtons(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count) {
+  for (size_t i = 0; i < count; ++i)
+    items[i].node->mainItem =
+        InsertFolderItemWithButton(tree, parent, items[i].text, items[i].image, items[i].selectedImage, items[i].node);
+}
+
 FolderNode* ParentNode(HWND tree, HTREEITEM item) { return NodeFromItem(tree, ParentItem(tree, item)); }
 
 bool ItemRect(HWND tree, HTREEITEM item, bool labelOnly, RECT* rect) {

@@ -17,6 +17,16 @@ HTREEITEM ActiveItemOf(FolderNode* node) { return FindResultsMode ? node->findIt
 constexpr char RELAY_CLASS[] = "PelvanorRepaintRelay";
 // wParam: the REPAINT_ flags; lParam: the FolderNode (records outlive the queue).
 constexpr UINT WM_REPAINT_NODE = WM_APP + 0x41;
+// wParam: 0; lParam: the SubfolderBatch, which the sender keeps until the reply.
+constexpr UINT WM_INSERT_SUBFOLDERS = WM_APP + 0x42;
+
+struct SubfolderBatch {
+  HWND tree;
+  HTREEITEM parent;
+  const FolderItemInsertion* items;
+  size_t count;
+  bool inserted;
+};
 
 HWND g_relay = nullptr;
 DWORD g_relayThread = 0;
@@ -35,9 +45,19 @@ void RepaintNow(FolderNode* node, UINT what) {
 }
 
 LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_REPAINT_NODE) return DefWindowProcA(window, message, wParam, lParam);
-  RepaintNow(reinterpret_cast<FolderNode*>(lParam), static_cast<UINT>(wParam));
-  return 0;
+  switch (message) {
+    case WM_REPAINT_NODE:
+      RepaintNow(reinterpret_cast<FolderNode*>(lParam), static_cast<UINT>(wParam));
+      return 0;
+    case WM_INSERT_SUBFOLDERS: {
+      auto* batch = reinterpret_cast<SubfolderBatch*>(lParam);
+      InsertFolderItemsWithButtons(batch->tree, batch->parent, batch->items, batch->count);
+      batch->inserted = true;
+      return 0;
+    }
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
 }
 
 }  // namespace
@@ -91,6 +111,18 @@ void RepaintNode(FolderNode* node, UINT what) {
       PostMessageA(g_relay, WM_REPAINT_NODE, what, reinterpret_cast<LPARAM>(node)))
     return;
   RepaintNow(node, what);
+}
+
+void InsertSubfolderItems(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count) {
+  if (count == 0) return;
+  // The relay's thread owns the tree, so its insertions are the ones the
+  // worker's messages would have made, in the same order.
+  if (g_relay && GetCurrentThreadId() != g_relayThread && GetWindowThreadProcessId(tree, nullptr) == g_relayThread) {
+    SubfolderBatch batch = {tree, parent, items, count, false};
+    SendMessageA(g_relay, WM_INSERT_SUBFOLDERS, 0, reinterpret_cast<LPARAM>(&batch));
+    if (batch.inserted) return;
+  }
+  InsertFolderItemsWithButtons(tree, parent, items, count);
 }
 
 void StartRepaintRelay() {

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstddef>
+
 struct FolderNode;
 
 struct PaneControls {
@@ -40,6 +42,13 @@ constexpr UINT REPAINT_ANCESTORS = 0x4;  // the rows of its ancestors up to its 
 // controls, so the worker waits for no tree message; on the user-interface
 // thread (or before the relay exists) they happen at once.
 void RepaintNode(FolderNode* node, UINT what);
+struct FolderItemInsertion;
+
+// The new subfolder items of one listing, inserted under |parent| of |tree|
+// as InsertFolderItemsWithButtons does.  From another thread the relay
+// inserts them all on the user-interface thread in one sent message, so the
+// worker waits once for a folder instead of once for each subfolder.
+void InsertSubfolderItems(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count);
 // Creates the relay that RepaintNode posts to; user-interface thread only.
 void StartRepaintRelay();
 // Drops the repaints still queued, before retired records are freed.

@@ -150,6 +150,13 @@ LPITEMIDLIST NextIdItem(LPCITEMIDLIST item) {
   return reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<BYTE*>(const_cast<ITEMIDLIST*>(item)) + item->mkid.cb);
 }
 
+bool IdListHolds(LPCITEMIDLIST list, LPCITEMIDLIST part) {
+  if (!list || !part) return false;
+  const auto* start = reinterpret_cast<const BYTE*>(list);
+  const auto* at = reinterpret_cast<const BYTE*>(part);
+  return at >= start && at < start + IdListSize(list);
+}
+
 void* AllocZeroed(SIZE_T size) {
   IMalloc* allocator = nullptr;
   if (FAILED(SHGetMalloc(&allocator))) return nullptr;

@@ -33,6 +33,8 @@ bool EndsWithItem(LPCITEMIDLIST absolute, LPCITEMIDLIST last, UINT* prefixSize);
 
 UINT IdListSize(LPCITEMIDLIST list);
 LPITEMIDLIST NextIdItem(LPCITEMIDLIST item);
+// |part| points into the bytes of |list| (so it is freed with |list|).
+bool IdListHolds(LPCITEMIDLIST list, LPCITEMIDLIST part);
 void* AllocZeroed(SIZE_T size);
 LPITEMIDLIST ConcatIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
 LPITEMIDLIST CopyIdList(IMalloc* allocator, LPCITEMIDLIST list);

@@ -2,7 +2,9 @@
 // completeness, dates and the removal of what vanished.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "app/diagnostics.h"
 #include "model/folder_node.h"
@@ -329,12 +331,26 @@ TEST_F(ScanTest, SubfoldersCarryTheListsAndAttributesTheDesktopGivesForTheirPath
   MakeSample();
   const std::string chinese = Narrow(L"\u6570\u636E");
   if (!chinese.empty()) temp.MakeFolder(chinese);
+  // Hidden and read-only folders answer other attributes.
+  temp.MakeFolder("secret");
+  SetFileAttributesA(temp.Path("secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  temp.MakeFolder("locked");
+  SetFileAttributesA(temp.Path("locked").c_str(), FILE_ATTRIBUTE_READONLY);
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
   FolderNode* sub = panes.Child(folder, "sub");
   ASSERT_NE(nullptr, sub);
   FolderNode* empty = panes.Child(sub, "empty");
   ASSERT_NE(nullptr, empty);
-  for (auto [node, relative] : {std::pair<FolderNode*, const char*>{sub, "sub"}, {empty, "sub\\empty"}}) {
+  std::vector<std::pair<FolderNode*, std::string>> checked = {{sub, "sub"}, {empty, "sub\\empty"}};
+  for (const char* name : {"secret", "locked"}) {
+    FolderNode* node = panes.Child(folder, name);
+    EXPECT_NE(nullptr, node) << name;
+    if (node) checked.push_back({node, name});
+  }
+  FolderNode* named = chinese.empty() ? nullptr : panes.Child(folder, chinese);
+  if (named) checked.push_back({named, chinese});
+  EXPECT_TRUE(chinese.empty() || named) << "the Chinese folder is in the tree";
+  for (const auto& [node, relative] : checked) {
     ULONG attributes = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_HASPROPSHEET |
                        SFGAO_DROPTARGET | SFGAO_FILESYSTEM | SFGAO_FOLDER;
     LPITEMIDLIST parsed = IdListFromPath((temp.Path(relative) + "\\").c_str(), nullptr, &attributes);
@@ -347,13 +363,6 @@ TEST_F(ScanTest, SubfoldersCarryTheListsAndAttributesTheDesktopGivesForTheirPath
     ASSERT_TRUE(SHGetPathFromIDListA(node->absoluteIdList, path));
     EXPECT_EQ(temp.Path(relative), path);
     FreeIdList(parsed);
-  }
-  if (FolderNode* named = chinese.empty() ? nullptr : panes.Child(folder, chinese)) {
-    char path[MAX_PATH];
-    ASSERT_TRUE(SHGetPathFromIDListA(named->absoluteIdList, path));
-    EXPECT_EQ(temp.Path(chinese), path);
-  } else {
-    EXPECT_TRUE(chinese.empty()) << "the Chinese folder is in the tree";
   }
 }
 
