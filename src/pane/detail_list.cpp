@@ -28,12 +28,39 @@ constexpr int HIT_TEST_X = 10;  // inside the name column, where every item has 
 
 volatile LONG g_freezeCount = 0;
 
-WNDPROC OldProc(HWND window) { return reinterpret_cast<WNDPROC>(GetPropA(window, OLD_PROC_PROPERTY)); }
+// Under Wine a window property lives in the window server, one round trip
+// per read, and the subclassed windows read theirs on every message; so they
+// are kept here too, the properties staying for whoever looks from outside.
+struct Subclassed {
+  HWND window;
+  WNDPROC old;
+  bool findPair;
+};
+constexpr int SUBCLASS_SLOTS = 8;
+Subclassed g_subclassed[SUBCLASS_SLOTS];
+
+Subclassed* SubclassedEntry(HWND window) {
+  for (Subclassed& entry : g_subclassed)
+    if (entry.window == window) return &entry;
+  return nullptr;
+}
+
+void Forget(HWND window) {
+  if (Subclassed* entry = SubclassedEntry(window)) *entry = {};
+}
+
+WNDPROC OldProc(HWND window) {
+  if (const Subclassed* entry = SubclassedEntry(window)) return entry->old;
+  return reinterpret_cast<WNDPROC>(GetPropA(window, OLD_PROC_PROPERTY));
+}
 LRESULT CallOld(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return CallWindowProcA(OldProc(window), window, message, wParam, lParam);
 }
 
-bool IsFindPair(HWND tree) { return GetPropA(tree, FIND_PAIR_PROPERTY) != nullptr; }
+bool IsFindPair(HWND tree) {
+  if (const Subclassed* entry = SubclassedEntry(tree)) return entry->findPair;
+  return GetPropA(tree, FIND_PAIR_PROPERTY) != nullptr;
+}
 HWND ListOf(HWND tree) { return GetDlgItem(tree, DETAIL_LIST_ID); }
 
 void ResetNameWidth() {
@@ -230,6 +257,7 @@ LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCDESTROY: {
       WNDPROC old = OldProc(tree);
+      Forget(tree);
       RemovePropA(tree, OLD_PROC_PROPERTY);
       RemovePropA(tree, FIND_PAIR_PROPERTY);
       SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
@@ -274,6 +302,7 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_NCDESTROY: {
       WNDPROC old = OldProc(list);
+      Forget(list);
       RemovePropA(list, OLD_PROC_PROPERTY);
       SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
       return CallWindowProcA(old, list, message, wParam, lParam);
@@ -286,6 +315,8 @@ void Subclass(HWND window, WNDPROC procedure) {
   auto old = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
   SetPropA(window, OLD_PROC_PROPERTY, reinterpret_cast<HANDLE>(old));
+  if (Subclassed* entry = SubclassedEntry(nullptr))
+    *entry = {window, old, GetPropA(window, FIND_PAIR_PROPERTY) != nullptr};
 }
 
 HTREEITEM StartItem(HWND tree) {
@@ -513,7 +544,7 @@ void SyncListAfterExpand(HWND tree, HTREEITEM item, UINT action) {
 
 bool OnPaneTreeNotify(const NMHDR* header, LRESULT* result) {
   HWND tree = header->hwndFrom;
-  if (!GetPropA(tree, OLD_PROC_PROPERTY)) return false;
+  if (!OldProc(tree)) return false;
   // The A and W forms of NMTREEVIEW share their layout up to the fields read here.
   auto* change = reinterpret_cast<const NMTREEVIEWA*>(header);
   switch (header->code) {
