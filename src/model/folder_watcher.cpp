@@ -27,12 +27,13 @@ struct WatchLock {
   WatchLock() { InitializeCriticalSection(&section); }
   CRITICAL_SECTION section;
 };
-volatile LONG g_rescans = 0;
 
 CRITICAL_SECTION* TheWatchLock() {
-  static WatchLock lock;  // made on first use, by one thread only
+  static WatchLock lock;  // made on first use; the compiler guards the first use
   return &lock.section;
 }
+
+volatile LONG g_rescans = 0;
 
 class WatchGuard {
  public:
