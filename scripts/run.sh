@@ -28,16 +28,20 @@ mkdir -p "$top/build/wine-run"
 
 exe="$top/build/win64/Pelvanor.exe"
 args=()
-if [ -n "$folder" ]; then
+# Only once the display is chosen: winepath starts the prefix's wineserver,
+# and the windows of a server started without the display never show on it.
+folder_argument() {
+  [ -n "$folder" ] || return 0
   case "$folder" in
     [A-Za-z]:*) args=("$folder") ;;
     *) args=("$(winepath -w "$(readlink -f "$folder")" 2>/dev/null)") ;;
   esac
-fi
+}
 
 if [ -z "$shot" ]; then
   [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY; use --screenshot FILE to run on a private display" >&2; exit 1; }
   prepare_prefix
+  folder_argument
   wine "$exe" "${args[@]}"
   exit $?
 fi
@@ -45,6 +49,7 @@ fi
 trap stop_private_session EXIT
 start_private_display || exit 1
 prepare_prefix
+folder_argument
 wine "$exe" "${args[@]}" >/dev/null 2>&1 &
 # A fresh display and prefix take several seconds before the window shows;
 # scans of a small folder settle within a few more.
