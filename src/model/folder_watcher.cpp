@@ -116,11 +116,6 @@ bool WatchFolder(WatchBlock* block, FolderNode* node, const char* path) {
   return true;
 }
 
-void DeleteMainItem(FolderNode* node) {
-  if (IsFolderNode(node) && node->mainItem && node->kind != NODE_DRIVE_ROOT)
-    SendMessageA(Panes.mainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
-}
-
 }  // namespace
 
 void WatchSelection(FolderNode* node) {
@@ -170,7 +165,8 @@ void WatchSelection(FolderNode* node) {
     }
   }
   // Deleting a selected item selects another, which watches anew: done last.
-  for (FolderNode* folder : gone) DeleteMainItem(folder);
+  for (FolderNode* folder : gone)
+    if (IsFolderNode(folder) && folder->kind != NODE_DRIVE_ROOT) DeleteNodeItem(Panes.mainTree, folder);
 }
 
 DWORD WINAPI WatcherWorker(void* param) {

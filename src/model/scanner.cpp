@@ -36,11 +36,6 @@ void RaiseTime(FILETIME* stored, const FILETIME& candidate) {
   if (CompareFileTime(&candidate, stored) > 0) *stored = candidate;
 }
 
-void DeleteNodeItem(FolderNode* node) {
-  if (IsFolderNode(node) && node->mainItem)
-    SendMessageA(Panes.mainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
-}
-
 // Where the subfolders an enumeration queues go, each with its path (ending
 // in a backslash), so that nobody asks the shell for a path already known.
 class ChildSink {
@@ -319,7 +314,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
   UnlockNode(node);
 
   // Whatever was not seen again no longer exists (or none was, when listing failed).
-  while (FolderNode* gone = oldChildren.PopFront()) DeleteNodeItem(gone);
+  while (FolderNode* gone = oldChildren.PopFront()) DeleteNodeItem(Panes.mainTree, gone);
 
   RepaintNode(node, REPAINT_ITEM | REPAINT_ROW);
   return result;
@@ -443,7 +438,7 @@ int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
       } else {
         if (current == start) start = nullptr;
         if (current->kind == NODE_DRIVE_ROOT) break;
-        DeleteNodeItem(current);  // vanished, or cannot be listed
+        DeleteNodeItem(Panes.mainTree, current);  // vanished, or cannot be listed
       }
     }
     first = false;
@@ -471,7 +466,7 @@ int ScanOneLevel(FolderNode* node) {
     ResortBranch(Panes.mainTree, node->mainItem);
     AlignListTop();
   } else {
-    DeleteNodeItem(node);
+    DeleteNodeItem(Panes.mainTree, node);
   }
   return result;
 }

@@ -64,6 +64,23 @@ void InsertFolderItemsWithButtons(HWND tree, HTREEITEM parent, const FolderItemI
 
 FolderNode* ParentNode(HWND tree, HTREEITEM item) { return NodeFromItem(tree, ParentItem(tree, item)); }
 
+void ItemText(HWND tree, HTREEITEM item, char* out, int size) {
+  if (size <= 0) return;
+  out[0] = 0;
+  TVITEMA text = {};
+  text.mask = TVIF_HANDLE | TVIF_TEXT;
+  text.hItem = item;
+  text.pszText = out;
+  text.cchTextMax = size;
+  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&text));
+  out[size - 1] = 0;
+}
+
+void DeleteNodeItem(HWND tree, FolderNode* node) {
+  if (IsFolderNode(node) && node->mainItem)
+    SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
+}
+
 bool ItemRect(HWND tree, HTREEITEM item, bool labelOnly, RECT* rect) {
   // The message takes the item handle in the rectangle it fills.
   std::memset(rect, 0, sizeof *rect);

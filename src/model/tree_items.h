@@ -39,3 +39,9 @@ bool ItemRect(HWND tree, HTREEITEM item, bool labelOnly, RECT* rect);
 
 // The node of the item's parent, or null.
 FolderNode* ParentNode(HWND tree, HTREEITEM item);
+
+// The item's text into |out| (|size| bytes, always terminated).
+void ItemText(HWND tree, HTREEITEM item, char* out, int size);
+
+// Deletes the node's item from |tree| (its TVN_DELETEITEM retires the node).
+void DeleteNodeItem(HWND tree, FolderNode* node);

@@ -446,13 +446,8 @@ FolderNode* SearchIdList(HWND tree, IShellFolder* desktop, HTREEITEM parent, LPC
 
 bool VerifyItems(HWND tree, HWND list, HTREEITEM first, LRESULT* index) {
   for (HTREEITEM item = first; item; item = NextSiblingItem(tree, item)) {
-    char label[256] = "";
-    TVITEMA text = {};
-    text.mask = TVIF_HANDLE | TVIF_TEXT;
-    text.hItem = item;
-    text.pszText = label;
-    text.cchTextMax = sizeof label;
-    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&text));
+    char label[256];
+    ItemText(tree, item, label, sizeof label);
     char report[320];
     LRESULT held = SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(*index), 0);
     if (held == LB_ERR) {

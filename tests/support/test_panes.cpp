@@ -158,13 +158,8 @@ int TestPanes::ChildCount(FolderNode* parent) const {
 std::string TestPanes::ItemText(FolderNode* node) const { return TreeItemText(tree_, node->mainItem); }
 
 std::string TreeItemText(HWND tree, HTREEITEM handle) {
-  char text[SHELL_TEXT_MAX] = "";
-  TVITEMA item = {};
-  item.mask = TVIF_HANDLE | TVIF_TEXT;
-  item.hItem = handle;
-  item.pszText = text;
-  item.cchTextMax = sizeof text;
-  SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  char text[SHELL_TEXT_MAX];
+  ItemText(tree, handle, text, sizeof text);
   return text;
 }
 
