@@ -28,7 +28,11 @@ bool UiProbe::Start() {
 LatencySummary UiProbe::Stop() {
   if (thread_) {
     InterlockedExchange(&stop_, 1);
-    WaitForSingleObject(thread_, INFINITE);
+    // The probe may be inside its SendMessage, and a finished scan worker may
+    // still be refreshing the toolbar: answer sent messages while waiting.
+    MSG msg;
+    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0)
+      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     CloseHandle(thread_);
     thread_ = nullptr;
   }

@@ -33,6 +33,9 @@ DWORD RunGuardedScan(WorkerRecord* record, FolderNode* start, DriveRootNode* dri
   InterlockedDecrement(&ActiveScans);
   // A stop may have handed the drive to a newer scan already; leave that one's mark.
   if (IsDriveRoot(drive)) InterlockedCompareExchangePointer(slot, nullptr, record);
+  // Before the worker leaves the table: once it is gone, shutdown and anyone
+  // waiting for the workers may stop answering the interface thread's messages.
+  RefreshCommandStates();
   return static_cast<DWORD>(result);
 }
 
@@ -54,7 +57,6 @@ DWORD WINAPI DriveScanWorker(void* parameter) {
   if (IsDriveRoot(node) && node->kind == NODE_DRIVE_ROOT)
     result = RunGuardedScan(record, node, AsDriveRoot(node), true);
   FinishWorker(record);
-  RefreshCommandStates();
   return result;
 }
 
@@ -65,7 +67,6 @@ DWORD WINAPI FolderScanWorker(void* parameter) {
   if (DriveRootNode* drive = ValidDriveRoot(node))
     result = RunGuardedScan(record, node, drive, Settings.includeKnownSubfolders != 0);
   FinishWorker(record);
-  RefreshCommandStates();
   return result;
 }
 
