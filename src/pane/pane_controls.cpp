@@ -1,5 +1,8 @@
 #include "pane/pane_controls.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "model/folder_node.h"
 #include "model/tree_items.h"
 
@@ -31,12 +34,16 @@ struct SubfolderBatch {
 HWND g_relay = nullptr;
 DWORD g_relayThread = 0;
 
-void RepaintNow(FolderNode* node, UINT what) {
-  if (what & REPAINT_ROW) InvalidateNodeRow(node);
-  if (what & REPAINT_ITEM) InvalidateNodeItem(node);
-  if (!(what & REPAINT_ANCESTORS) || !IsFolderNode(node) || node->kind == NODE_DRIVE_ROOT) return;
+// Invalidates the rows of |node|'s ancestors up to its drive root, stopping
+// at the first one already in |*done| (its own ancestors are done too).
+void InvalidateAncestorRows(FolderNode* node, std::vector<HTREEITEM>* done) {
+  if (!IsFolderNode(node) || node->kind == NODE_DRIVE_ROOT) return;
   HWND tree = Panes.mainTree;
   for (HTREEITEM item = ParentItem(tree, node->mainItem); item; item = ParentItem(tree, item)) {
+    if (done) {
+      if (std::find(done->begin(), done->end(), item) != done->end()) return;
+      done->push_back(item);
+    }
     FolderNode* ancestor = NodeFromItem(tree, item);
     if (!IsFolderNode(ancestor)) return;
     InvalidateNodeRow(ancestor);
@@ -44,10 +51,60 @@ void RepaintNow(FolderNode* node, UINT what) {
   }
 }
 
+void RepaintNow(FolderNode* node, UINT what) {
+  if (what & REPAINT_ROW) InvalidateNodeRow(node);
+  if (what & REPAINT_ITEM) InvalidateNodeItem(node);
+  if (what & REPAINT_ANCESTORS) InvalidateAncestorRows(node, nullptr);
+}
+
+// A scan finishes folders far faster than anyone reads their ancestors'
+// running totals, and under Wine repainting those rows after every folder
+// took two fifths of a scan's time.  So the ancestors a worker asks for are
+// gathered and repainted together a tenth of a second later: the same rows
+// from the same records, painted less often.
+constexpr UINT_PTR ANCESTOR_TIMER = 1;
+constexpr UINT ANCESTOR_DELAY_MS = 100;
+constexpr size_t ANCESTOR_NODES_MAX = 32;
+
+std::vector<FolderNode*> g_ancestorNodes;
+bool g_ancestorsOfAll = false;  // too many, or dropped: the whole list instead
+bool g_ancestorTimer = false;
+
+void RepaintQueuedAncestors(HWND relay) {
+  if (g_ancestorTimer) KillTimer(relay, ANCESTOR_TIMER);
+  g_ancestorTimer = false;
+  if (g_ancestorsOfAll) {
+    if (HWND list = ActiveList()) InvalidateRect(list, nullptr, FALSE);
+  } else {
+    std::vector<HTREEITEM> done;
+    for (FolderNode* node : g_ancestorNodes) InvalidateAncestorRows(node, &done);
+  }
+  g_ancestorNodes.clear();
+  g_ancestorsOfAll = false;
+}
+
+void QueueAncestorRepaint(HWND relay, FolderNode* node) {
+  if (std::find(g_ancestorNodes.begin(), g_ancestorNodes.end(), node) == g_ancestorNodes.end()) {
+    if (g_ancestorNodes.size() < ANCESTOR_NODES_MAX)
+      g_ancestorNodes.push_back(node);
+    else
+      g_ancestorsOfAll = true;
+  }
+  if (!g_ancestorTimer) g_ancestorTimer = SetTimer(relay, ANCESTOR_TIMER, ANCESTOR_DELAY_MS, nullptr) != 0;
+  if (!g_ancestorTimer) RepaintQueuedAncestors(relay);
+}
+
 LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_REPAINT_NODE:
-      RepaintNow(reinterpret_cast<FolderNode*>(lParam), static_cast<UINT>(wParam));
+    case WM_REPAINT_NODE: {
+      auto* node = reinterpret_cast<FolderNode*>(lParam);
+      const auto what = static_cast<UINT>(wParam);
+      RepaintNow(node, what & ~REPAINT_ANCESTORS);
+      if (what & REPAINT_ANCESTORS) QueueAncestorRepaint(window, node);
+      return 0;
+    }
+    case WM_TIMER:
+      if (wParam == ANCESTOR_TIMER) RepaintQueuedAncestors(window);
       return 0;
     case WM_INSERT_SUBFOLDERS: {
       auto* batch = reinterpret_cast<SubfolderBatch*>(lParam);
@@ -141,4 +198,7 @@ void DiscardQueuedRepaints() {
   MSG msg;
   while (PeekMessageA(&msg, g_relay, WM_REPAINT_NODE, WM_REPAINT_NODE, PM_REMOVE)) {
   }
+  // The gathered nodes may be among the records about to be freed.
+  if (!g_ancestorNodes.empty()) g_ancestorsOfAll = true;
+  g_ancestorNodes.clear();
 }

@@ -30,6 +30,11 @@ int CALLBACK BySizeDescending(LPARAM first, LPARAM second, LPARAM) {
   return sa > sb ? -1 : sa < sb ? 1 : 0;
 }
 
+DWORD WINAPI AskForAncestorRepaint(void* node) {
+  RepaintNode(static_cast<FolderNode*>(node), REPAINT_ANCESTORS);
+  return 0;
+}
+
 class DetailListTest : public FolderChainTest {
  protected:
   DetailListTest() : FolderChainTest(true) {}
@@ -160,6 +165,48 @@ TEST_F(DetailListTest, SortingRewritesEntriesAndIsRefusedDuringAScan) {
   ResortBranch(panes.tree(), folder->mainItem);
   EXPECT_EQ("b", firstChild());
   ExpectPaired("after sorting with an expanded child");
+}
+
+// A worker's repaints of ancestors are gathered and come a little later; the
+// rows they invalidate must still be exactly those of the ancestors.
+TEST_F(DetailListTest, AncestorRowsAskedForByAWorkerAreInvalidatedUpToTheDrive) {
+  FolderNode* a = Named(folder, "a");
+  Expand(a);
+  FolderNode* a1 = Named(a, "a1");
+  ASSERT_NE(nullptr, a1);
+  Expand(a1);
+  FolderNode* x = Named(a1, "x");
+  ASSERT_NE(nullptr, x);
+  ShowWindow(panes.window(), SW_SHOW);
+  UpdateWindow(panes.list());
+  ValidateRect(panes.list(), nullptr);
+
+  HANDLE worker = CreateThread(nullptr, 0, AskForAncestorRepaint, x, 0, nullptr);
+  ASSERT_NE(nullptr, worker);
+  WaitForSingleObject(worker, INFINITE);  // the worker only posts
+  CloseHandle(worker);
+
+  HRGN invalid = CreateRectRgn(0, 0, 0, 0);
+  auto rowInvalid = [&](FolderNode* node) {
+    RECT row;
+    if (!ItemRect(panes.tree(), node->mainItem, false, &row)) return false;
+    GetUpdateRgn(panes.list(), invalid, FALSE);
+    return PtInRegion(invalid, 1, (row.top + row.bottom) / 2) != FALSE;
+  };
+  // Everything but the paints, so the invalid rows stay invalid to be seen.
+  const DWORD limit = GetTickCount() + 30000;
+  while (!rowInvalid(drive) && GetTickCount() < limit) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, WM_PAINT - 1, PM_REMOVE) ||
+           PeekMessageA(&msg, nullptr, WM_PAINT + 1, 0xFFFF, PM_REMOVE))
+      DispatchMessageA(&msg);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_POSTMESSAGE | QS_TIMER | QS_SENDMESSAGE);
+  }
+  for (FolderNode* ancestor : {a1, a, folder, static_cast<FolderNode*>(drive)})
+    EXPECT_TRUE(rowInvalid(ancestor)) << panes.ItemText(ancestor);
+  EXPECT_FALSE(rowInvalid(x)) << "the folder's own row was not asked for";
+  EXPECT_FALSE(rowInvalid(top)) << "the ancestors end at the drive";
+  DeleteObject(invalid);
 }
 
 TEST_F(DetailListTest, ClicksInARowSelectTheTreeItemAtThatHeight) {
