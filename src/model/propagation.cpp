@@ -43,16 +43,19 @@ bool AddToAncestor(FolderNode* child, FolderNode* parent, int64_t bytesDelta, in
 
 }  // namespace
 
+// Both forms ask for one repaint of the whole chain, rather than one per ancestor.
 void PropagateDelta(FolderNode* child, int64_t bytesDelta, int64_t allocatedDelta) {
   HWND tree = Panes.mainTree;
+  FolderNode* const first = child;
+  bool reached = false;
   while (IsFolderNode(child)) {
     FolderNode* parent = ParentNode(tree, child->mainItem);
-    if (!IsFolderNode(parent)) return;
-    const bool goOn = AddToAncestor(child, parent, bytesDelta, allocatedDelta);
-    RepaintNode(parent, REPAINT_ROW);
-    if (!goOn) return;
+    if (!IsFolderNode(parent)) break;
+    reached = true;
+    if (!AddToAncestor(child, parent, bytesDelta, allocatedDelta)) break;
     child = parent;
   }
+  if (reached) RepaintNode(first, REPAINT_ANCESTORS);
 }
 
 void PropagateDeltaAlong(FolderNode* child, FolderNode* const* ancestors, size_t count, int64_t bytesDelta,
@@ -66,7 +69,6 @@ void PropagateDeltaAlong(FolderNode* child, FolderNode* const* ancestors, size_t
     if (!AddToAncestor(child, parent, bytesDelta, allocatedDelta)) break;
     child = parent;
   }
-  // One request repaints the whole chain, rather than one per ancestor.
   if (reached) RepaintNode(first, REPAINT_ANCESTORS);
 }
 

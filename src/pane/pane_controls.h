@@ -39,8 +39,9 @@ constexpr UINT REPAINT_ITEM = 0x2;       // the node's tree item
 constexpr UINT REPAINT_ANCESTORS = 0x4;  // the rows of its ancestors up to its drive root
 // The repaints of |what| for |node|.  From another thread they are posted to
 // the user-interface thread, which answers the row questions on its own
-// controls, so the worker waits for no tree message; on the user-interface
-// thread (or before the relay exists) they happen at once.
+// controls, so the worker waits for no tree message, and repaints the rows of
+// ancestors gathered a tenth of a second later; on the user-interface thread
+// (or before the relay exists) they happen at once.
 void RepaintNode(FolderNode* node, UINT what);
 struct FolderItemInsertion;
 
@@ -51,7 +52,8 @@ struct FolderItemInsertion;
 void InsertSubfolderItems(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count);
 // Creates the relay that RepaintNode posts to; user-interface thread only.
 void StartRepaintRelay();
-// Drops the repaints still queued, before retired records are freed.
+// Drops the repaints still queued, before retired records are freed; the
+// gathered ancestors' rows become one repaint of the whole list.
 void DiscardQueuedRepaints();
 
 // Sets the active list's top entry to the tree's first visible item.
