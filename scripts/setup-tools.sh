@@ -15,6 +15,11 @@ have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
 have_cmd i686-w64-mingw32-windres || need+=(binutils-mingw-w64-i686)
 have_cmd wine || need+=(wine)
 have_pkg wine64 || need+=(wine64)
+# The program is made for 32-bit Windows: its build is tested on 32-bit Wine,
+# which Debian ships for the i386 architecture.
+need_i386=0
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=1
+have_pkg wine32:i386 || need+=(wine32:i386)
 have_cmd Xvfb || need+=(xvfb)
 have_cmd xauth || need+=(xauth)
 have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
@@ -39,6 +44,7 @@ fi
 
 echo "Installing: ${need[*]}"
 export DEBIAN_FRONTEND=noninteractive
+[ "$need_i386" -eq 1 ] && dpkg --add-architecture i386
 # A single unreachable index must not stop the install; apt-get update still
 # refreshes the others.
 apt-get update -q >/dev/null 2>&1 || true
