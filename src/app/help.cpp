@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/ansi_paths.h"
+
 HelpViewerFunction HelpViewer = WinHelpA;
 
 namespace {
@@ -18,8 +20,7 @@ bool HelpFilePath(char* out, size_t size) {
   if (length == 0 || length >= sizeof module) return false;
   char drive[_MAX_DRIVE], directory[_MAX_DIR];
   _splitpath(module, drive, directory, nullptr, nullptr);
-  size_t dirLength = std::strlen(directory);
-  const char* separator = dirLength && directory[dirLength - 1] == '\\' ? "" : "\\";
+  const char* separator = !directory[0] || EndsWithSeparator(directory) ? "" : "\\";
   int written = std::snprintf(out, size, "%s%s%s%s", drive, directory, separator, HELP_FILE);
   if (written < 0 || size_t(written) >= size) return false;
   return true;

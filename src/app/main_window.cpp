@@ -17,6 +17,7 @@
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
 #include "model/folder_node.h"
+#include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
 #include "model/node_removal.h"
 #include "model/root_list.h"
@@ -64,7 +65,9 @@ void OnRefresh(HWND window) {
   FolderNode* folder = CurrentFolder;
   if (!IsFolderNode(folder)) return;
   ScanOneLevel(folder);
-  if (IsFolderNode(folder)) OnFolderSelected(folder, {window, g_paneHost, MainStatusBar(), MainToolbar()});
+  if (!IsFolderNode(folder)) return;
+  OnFolderSelected(folder, {window, g_paneHost, MainStatusBar(), MainToolbar()});
+  if (MonitorDriverMissing && !ShuttingDown) RenewWatches(folder);
 }
 void OnSizeReported(HWND) { SetSizeMode(0); }
 void OnSizeOnDisk(HWND) { SetSizeMode(1); }
@@ -353,7 +356,8 @@ void OnDeviceChange(HWND window, WPARAM event, LPARAM data) {
 void OnMainTimer(HWND window, UINT_PTR timer) {
   if (timer < DEVICE_TIMER_BASE || timer >= DEVICE_TIMER_BASE + DEVICE_TIMER_SPAN) return;
   KillTimer(window, timer);
-  BuildRootList();
+  // The shutdown pumps messages while it waits for the workers.
+  if (!ShuttingDown) BuildRootList();
 }
 
 // Signed: above the client area while the mouse is captured.

@@ -125,8 +125,10 @@ DWORD LockNode(FolderNode* node) {
   return result;
 }
 
+// A node retired while its caller waited for it is still unlocked: records
+// stay readable for the whole run, and only the owner's release counts.
 void UnlockNode(FolderNode* node) {
-  if (IsFolderNode(node) && node->lock) ReleaseMutex(node->lock);
+  if (node && !IsBadReadPtr(node, sizeof(FolderNode)) && node->lock) ReleaseMutex(node->lock);
 }
 
 void FreeNodeRecord(FolderNode* node) {

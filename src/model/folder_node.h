@@ -32,6 +32,12 @@ struct FolderNode {
   uint8_t inMainList;
   uint8_t inFindList;
   uint8_t flags;
+  // 1 while this folder's completion is counted in its parent's
+  // subFoldersCalculated; guarded by the parent's lock.  Counting each
+  // completion once, and taking back exactly what was counted, keeps the
+  // parent's count equal to its finished subfolders whatever order
+  // rescans, removals and change reports come in.
+  uint8_t completionReported;
   int64_t ownBytes;
   int64_t subtreeBytes;
   int64_t ownAllocated;

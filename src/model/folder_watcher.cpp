@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <initializer_list>
 
 #include "app/process_state.h"
 #include "model/folder_node.h"
@@ -15,6 +16,7 @@
 #include "pane/pane_controls.h"
 #include "pane/status_text.h"
 #include "resource.h"
+#include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
 
 namespace {
@@ -141,8 +143,8 @@ void WatchSelection(FolderNode* node) {
     }
     PreviousWatcher = CurrentWatcher;
 
-    char path[SHELL_TEXT_MAX];
-    if (DisplayNameOf(node->parentFolder, node->relativeIdList, SHGDN_FORPARSING, path)) {
+    char path[MAX_PATH];
+    if (FileSystemPath(node->absoluteIdList, path, false)) {
       if (!WatchFolder(block, node, path)) gone[0] = node;
       const bool ownRoot = node->root == node;
       if (IsFolderNode(parent) && !ownRoot) {
@@ -169,6 +171,21 @@ void WatchSelection(FolderNode* node) {
     if (IsFolderNode(folder) && folder->kind != NODE_DRIVE_ROOT) DeleteNodeItem(Panes.mainTree, folder);
 }
 
+void RenewWatches(FolderNode* node) {
+  {
+    WatchGuard guard;
+    for (WorkerRecord* watcher : {PreviousWatcher, CurrentWatcher}) {
+      if (!watcher) continue;
+      auto* block = static_cast<WatchBlock*>(watcher->param);
+      UnlistBlock(block);
+      if (RequestStop(watcher) && block->stopped) SetEvent(block->stopped);
+    }
+    PreviousWatcher = nullptr;
+    CurrentWatcher = nullptr;
+  }
+  WatchSelection(node);
+}
+
 DWORD WINAPI WatcherWorker(void* param) {
   auto* record = static_cast<WorkerRecord*>(param);
   auto* block = static_cast<WatchBlock*>(record->param);
@@ -184,7 +201,12 @@ DWORD WINAPI WatcherWorker(void* param) {
     const DWORD result = WaitForMultipleObjects(waitCount, waits, FALSE, WATCH_POLL_MS);
     WatchGuard guard;
     if (block->stopped && result == WAIT_OBJECT_0 + block->count) break;
-    if (result == WAIT_OBJECT_0) {
+    if (record->stopRequested || ShuttingDown) break;
+    if (result == WAIT_OBJECT_0 && !IsFolderNode(block->nodes[0])) {
+      // The same for the selected folder: its parent, if watched, takes over.
+      if (block->count == 1) break;
+      DropFirstSlot(block);
+    } else if (result == WAIT_OBJECT_0) {
       RestartTimer(block->nodes[0], WATCH_SELECTION_DELAY_MS);
       if (!Renew(block, 0)) {
         if (block->count == 1) {
@@ -199,6 +221,10 @@ DWORD WINAPI WatcherWorker(void* param) {
       if (block->count == 2 && IsFolderNode(second) && IsDriveRoot(second->root)) {
         RestartTimer(second, WATCH_PARENT_DELAY_MS);
         if (!Renew(block, 1)) DropSecondSlot(block);
+      } else if (block->count == 2) {
+        // The parent left the tree: its signalled handle would wake us at
+        // once, for ever, with nothing to rescan.
+        DropSecondSlot(block);
       }
     } else if (result == WAIT_ABANDONED_0) {
       if (block->count == 2)

@@ -14,8 +14,8 @@ struct WatchBlock {
   BYTE count;
   FolderNode* nodes[2];
   char paths[2][MAX_PATH];  // renewing a notification opens the folder again
-  bool listed;  // its nodes are still counted in the watched folders
-  HANDLE stopped;  // set with the stop flag, so a replaced watcher ends at once
+  bool listed;              // its nodes are still counted in the watched folders
+  HANDLE stopped;           // set with the stop flag, so a replaced watcher ends at once
 };
 
 constexpr DWORD WATCH_FILTER = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_SIZE;
@@ -26,6 +26,9 @@ constexpr UINT WATCH_PARENT_DELAY_MS = 500;
 // watched) on a new watcher, and stops the watcher from two selections ago.
 // A folder that can no longer be watched and no longer exists leaves the tree.
 void WatchSelection(FolderNode* node);
+// Stops every watcher and watches |node| and its parent afresh (the refresh
+// command: a watch whose folder was replaced on disk watches nothing).
+void RenewWatches(FolderNode* node);
 
 DWORD WINAPI WatcherWorker(void* record);
 

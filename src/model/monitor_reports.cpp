@@ -12,6 +12,7 @@
 #include "model/tree_items.h"
 #include "model/volume.h"
 #include "pane/pane_controls.h"
+#include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
 
 namespace {
@@ -85,22 +86,6 @@ void CopyReportPath(const char* from, size_t limit, char* to, size_t toSize) {
 }
 
 }  // namespace
-
-void StripLastComponent(char* path) {
-  const size_t length = std::strlen(path);
-  if (length <= 3) return;
-  // A trail byte can look like a backslash: only single-byte characters count.
-  char* cut = nullptr;
-  for (size_t i = 0; i < length; ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < length) {
-      ++i;
-      continue;
-    }
-    if (i >= 3 && path[i] == '\\') cut = path + i;
-  }
-  if (!cut) cut = path + 3;
-  *cut = 0;
-}
 
 void ApplyFileDelta(const char* folderPath, uint32_t oldSize, uint32_t newSize, bool removed, bool added) {
   FolderNode* node = NodeAtPath(folderPath);

@@ -25,11 +25,6 @@ constexpr uint32_t REPORT_WRITTEN = 4;  // created or resized
 constexpr uint32_t REPORT_RENAMED = 5;  // renamed or moved
 constexpr uint32_t REPORT_SIZE_UNKNOWN = 0xFFFFFFFF;
 
-// The folder holding |path|'s last component, or the drive root: paths of up
-// to three characters stay, longer ones lose everything from their last
-// backslash (kept when it is the root's).  DBCS-aware.
-void StripLastComponent(char* path);
-
 // Applies one report to the main tree; unknown kinds and folders outside the
 // tree are ignored.
 void ApplyDriverReport(const DriverReport* report);

@@ -37,7 +37,9 @@ void OnMainTreeDeleteItem(const NMTREEVIEWA* notification) {
 
   if (!ShuttingDown) {
     // The tree still links the item to its parent while it reports the deletion.
-    node->flags &= ~SUBTREE_COMPLETE;
+    // A finished folder's counted completion goes with it, or its parent
+    // would wait for a report that never comes, or finish too early later.
+    WithdrawCompletion(node);
     PropagateDelta(node, -node->ownBytes, -node->ownAllocated);
     FolderNode* parent = ParentNode(Panes.mainTree, notification->itemOld.hItem);
     if (IsFolderNode(parent)) {
@@ -45,6 +47,7 @@ void OnMainTreeDeleteItem(const NMTREEVIEWA* notification) {
       parent->subfolderCount -= 1;
       if (parent->subfolderCount < 0) DiagnosticSink(1, "Number of subfolders fell below 0");
       UnlockNode(parent);
+      FinishIfAllReported(parent);
     }
   }
 

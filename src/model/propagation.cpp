@@ -15,30 +15,60 @@ void ReportNegativeCalculated(int64_t value) {
   DiagnosticSink(1, text);
 }
 
-// One child's completion report withdrawn from |ancestor|.  The direct parent
-// never goes below zero; further ancestors lower any non-zero count.
-void WithdrawCompletion(FolderNode* ancestor, bool directParent) {
-  ancestor->flags &= ~SUBTREE_COMPLETE;
-  int64_t& calculated = ancestor->subFoldersCalculated;
-  if (directParent ? calculated > 0 : calculated != 0) calculated -= 1;
-  if (ancestor->subFoldersCalculated < 0) ReportNegativeCalculated(ancestor->subFoldersCalculated);
+// Takes |child|'s counted completion back from |parent|, whose lock the
+// caller holds.
+void TakeBackReport(FolderNode* child, FolderNode* parent) {
+  if (!child->completionReported) return;
+  child->completionReported = 0;
+  parent->subFoldersCalculated -= 1;
+  if (parent->subFoldersCalculated < 0) ReportNegativeCalculated(parent->subFoldersCalculated);
 }
 
-// Adds the deltas to one ancestor and counts the child's completion there;
-// false once the drive root has taken its share.
+// Finishes |parent| when every subfolder has reported; the caller holds its lock.
+bool FinishWhenAllReported(FolderNode* parent) {
+  if ((parent->flags & SUBTREE_COMPLETE) || parent->subFoldersCalculated != parent->subfolderCount) return false;
+  parent->scanState = SCAN_DONE;
+  parent->flags |= SUBTREE_COMPLETE;
+  return true;
+}
+
+// Adds the deltas to one ancestor and counts the child's completion there,
+// once; false once the drive root has taken its share.
 bool AddToAncestor(FolderNode* child, FolderNode* parent, int64_t bytesDelta, int64_t allocatedDelta) {
   LockNode(parent);
   parent->subtreeBytes += bytesDelta;
   parent->subtreeAllocated += allocatedDelta;
-  if ((child->flags & SUBTREE_COMPLETE) && !(parent->flags & SUBTREE_COMPLETE)) {
+  if ((child->flags & SUBTREE_COMPLETE) && !child->completionReported) {
+    child->completionReported = 1;
     parent->subFoldersCalculated += 1;
-    if (parent->subFoldersCalculated == parent->subfolderCount) {
-      parent->scanState = SCAN_DONE;
-      parent->flags |= SUBTREE_COMPLETE;
-    }
+    FinishWhenAllReported(parent);
   }
   UnlockNode(parent);
   return parent->kind != NODE_DRIVE_ROOT;
+}
+
+// Walks up from |node|'s parent, taking back each link's counted completion
+// and unfinishing each ancestor; |running| also marks them as being scanned.
+// One ancestor is locked at a time, after the caller's lock on |node| if any.
+void UnfinishAncestors(FolderNode* node, bool running) {
+  HWND tree = Panes.mainTree;
+  const HTREEITEM top = TopItem(tree);
+  FolderNode* child = node;
+  for (HTREEITEM item = ParentItem(tree, node->mainItem); item && item != top; item = ParentItem(tree, item)) {
+    FolderNode* ancestor = NodeFromItem(tree, item);
+    if (!IsFolderNode(ancestor)) break;
+    LockNode(ancestor);
+    if (running) ancestor->scanState = SCAN_RUNNING;
+    const bool reported = child->completionReported != 0;
+    TakeBackReport(child, ancestor);
+    const bool wasComplete = (ancestor->flags & SUBTREE_COMPLETE) != 0;
+    ancestor->flags &= ~SUBTREE_COMPLETE;
+    UnlockNode(ancestor);
+    if (ancestor->kind == NODE_DRIVE_ROOT) break;
+    // Above an ancestor that was neither counted nor finished nothing changes.
+    if (!running && !reported && !wasComplete) break;
+    child = ancestor;
+  }
 }
 
 }  // namespace
@@ -74,30 +104,28 @@ void PropagateDeltaAlong(FolderNode* child, FolderNode* const* ancestors, size_t
 
 void ResetCompleteness(FolderNode* node) {
   if (!IsFolderNode(node) || !IsDriveRoot(node->root)) return;
-  HWND tree = Panes.mainTree;
   LockNode(node);
-  const bool wasComplete = (node->flags & SUBTREE_COMPLETE) != 0;
-  HTREEITEM parentItem = ParentItem(tree, node->mainItem);
-  if (wasComplete) {
-    node->flags &= ~FILES_COUNTED;
-    FolderNode* parent = NodeFromItem(tree, parentItem);
-    if (!IsFolderNode(parent) || parentItem == TopItem(tree)) {
-      UnlockNode(node);
-      return;
-    }
-    LockNode(parent);
-    WithdrawCompletion(parent, true);
-    UnlockNode(parent);
-  }
+  // The folder keeps its own finished subtree until its listing says
+  // otherwise; only its files are to be counted again.
+  if (node->flags & SUBTREE_COMPLETE) node->flags &= ~FILES_COUNTED;
   node->scanState = SCAN_NONE;
-  for (HTREEITEM item = parentItem; item; item = ParentItem(tree, item)) {
-    FolderNode* ancestor = NodeFromItem(tree, item);
-    if (!IsFolderNode(ancestor)) break;
-    LockNode(ancestor);
-    ancestor->scanState = SCAN_RUNNING;
-    if (wasComplete && (ancestor->flags & SUBTREE_COMPLETE)) WithdrawCompletion(ancestor, false);
-    UnlockNode(ancestor);
-    if (ancestor->kind == NODE_DRIVE_ROOT) break;
-  }
+  UnfinishAncestors(node, true);
   UnlockNode(node);
+}
+
+void WithdrawCompletion(FolderNode* node) {
+  if (!IsFolderNode(node) || !IsDriveRoot(node->root)) return;
+  LockNode(node);
+  node->flags &= ~SUBTREE_COMPLETE;
+  UnfinishAncestors(node, false);
+  UnlockNode(node);
+  RepaintNode(node, REPAINT_ROW | REPAINT_ANCESTORS);
+}
+
+void FinishIfAllReported(FolderNode* parent) {
+  if (!IsFolderNode(parent) || !IsDriveRoot(parent->root)) return;
+  LockNode(parent);
+  const bool finished = FinishWhenAllReported(parent);
+  UnlockNode(parent);
+  if (finished) PropagateDelta(parent, 0, 0);
 }

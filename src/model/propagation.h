@@ -18,3 +18,12 @@ void PropagateDeltaAlong(FolderNode* child, FolderNode* const* ancestors, size_t
 // Prepares a known subfolder for re-enumeration: it and its ancestors lose
 // their final state until completions report upward again.
 void ResetCompleteness(FolderNode* node);
+
+// The node is no longer complete (it gained a subfolder, or is being
+// removed): its completion, where it was counted, is taken back from its
+// parent, and every ancestor finished on the strength of it is unfinished.
+void WithdrawCompletion(FolderNode* node);
+
+// After |parent| lost a subfolder: when every one left has reported, the
+// parent is finished and its completion goes up the chain.
+void FinishIfAllReported(FolderNode* parent);

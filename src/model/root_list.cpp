@@ -13,6 +13,7 @@
 #include "model/worker_table.h"
 #include "pane/pane_controls.h"
 #include "settings/settings_record.h"
+#include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
 
 namespace {
@@ -34,9 +35,7 @@ class Desktop {
   Desktop& operator=(const Desktop&) = delete;
   IShellFolder* operator->() const { return folder_; }
   IShellFolder* get() const { return folder_; }
-  bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const {
-    return SameIdList(folder_, a, b);
-  }
+  bool SameItem(LPCITEMIDLIST a, LPCITEMIDLIST b) const { return SameIdList(folder_, a, b); }
 
  private:
   IShellFolder* folder_ = nullptr;
@@ -133,7 +132,7 @@ HTREEITEM ItemOfPath(const Desktop& desktop, const char* path) {
 
 // "C:\DATA\PROJECTS" -> "C:\DATA" and "PROJECTS".
 bool SplitLastComponent(const char* prefix, char* parent, size_t parentSize, const char** last) {
-  const char* slash = std::strrchr(prefix, '\\');
+  const char* slash = LastSeparator(prefix);
   if (!slash || !slash[1]) return false;
   size_t length = static_cast<size_t>(slash - prefix);
   if (length >= parentSize) return false;
@@ -144,7 +143,7 @@ bool SplitLastComponent(const char* prefix, char* parent, size_t parentSize, con
 }
 
 const char* LastComponent(const char* name) {
-  const char* slash = std::strrchr(name, '\\');
+  const char* slash = LastSeparator(name);
   return slash && slash[1] ? slash + 1 : name;
 }
 
@@ -170,7 +169,7 @@ bool PathPrefix(const char* path, int level, char* out, size_t outSize) {
   size_t length = std::strlen(path);
   if (length == 0 || length >= MAX_PATH) return false;
   std::memcpy(full, path, length + 1);
-  if (full[length - 1] != '\\') {
+  if (!EndsWithSeparator(full)) {
     full[length++] = '\\';
     full[length] = 0;
   }
@@ -228,8 +227,8 @@ DriveRootNode* AddDriveRoot(const char* rootPath, NodeList* oldRoots) {
     drive->absoluteIdList = absolute;
     drive->shellAttributes = attributes;
     IShellFolder* drives = nullptr;
-    if (SUCCEEDED(desktop->BindToObject(top->absoluteIdList, nullptr, IID_IShellFolder,
-                                        reinterpret_cast<void**>(&drives)))) {
+    if (SUCCEEDED(
+            desktop->BindToObject(top->absoluteIdList, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&drives)))) {
       ULONG relativeAttributes = ROOT_ATTRIBUTE_REQUEST;
       drive->relativeIdList = IdListFromPath(rootPath, drives, &relativeAttributes);
       if (drive->relativeIdList) drive->shellAttributes = relativeAttributes;
@@ -302,8 +301,8 @@ FolderNode* AddPathFolder(const char* prefix) {
     node->lastAccess = times.ftLastAccessTime;
     node->lastWrite = times.ftLastWriteTime;
   }
-  node->mainItem = InsertFolderItem(Panes.mainTree, parentItem, LastComponent(name), icons.iImage,
-                                    icons.iSelectedImage, node);
+  node->mainItem =
+      InsertFolderItem(Panes.mainTree, parentItem, LastComponent(name), icons.iImage, icons.iSelectedImage, node);
   SetHasChildren(Panes.mainTree, node->mainItem, 1);
   SetHasChildren(Panes.mainTree, parentItem, 1);
   parent->subfolderCount += 1;

@@ -16,6 +16,7 @@
 #include "model/volume.h"
 #include "model/worker_record.h"
 #include "pane/pane_controls.h"
+#include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
 
 namespace {
@@ -26,21 +27,25 @@ constexpr ULONG FOLDER_ATTRIBUTE_REQUEST = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO
 
 bool IsDotEntry(const char* name) { return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0; }
 
-// A name the ANSI code page cannot hold comes back with '?' in it, which as a
-// path is a wildcard and could name another folder.  The shell keeps the long
-// name in the identifier list, so a short name would not survive either: the
-// folder is skipped.
-bool HoldsUnrepresentableName(const WIN32_FIND_DATAA& entry) { return std::strchr(entry.cFileName, '?') != nullptr; }
+// The name the folder is reached by.  A name the ANSI code page cannot hold
+// comes back with '?' in it, which as a path is a wildcard and could name
+// another folder; its short name is held by every code page, and the shell
+// parses it to the folder's own list.  Null when there is no short name.
+const char* ReachableName(const WIN32_FIND_DATAA& entry) {
+  if (!std::strchr(entry.cFileName, '?')) return entry.cFileName;
+  return entry.cAlternateFileName[0] ? entry.cAlternateFileName : nullptr;
+}
 
 void RaiseTime(FILETIME* stored, const FILETIME& candidate) {
   if (CompareFileTime(&candidate, stored) > 0) *stored = candidate;
 }
 
 // Where the subfolders an enumeration queues go, each with its path (ending
-// in a backslash), so that nobody asks the shell for a path already known.
+// in a backslash) and the offset of its name in that path, so that nobody
+// asks the shell for a path already known.
 class ChildSink {
  public:
-  virtual void Add(FolderNode* child, const char* childPath) = 0;
+  virtual void Add(FolderNode* child, const char* childPath, size_t nameStart) = 0;
 
  protected:
   ~ChildSink() = default;
@@ -50,7 +55,7 @@ class ChildSink {
 class QueueSink final : public ChildSink {
  public:
   explicit QueueSink(NodeList* queue) : queue_(queue) {}
-  void Add(FolderNode* child, const char*) override { queue_->Append(child); }
+  void Add(FolderNode* child, const char*, size_t) override { queue_->Append(child); }
 
  private:
   NodeList* queue_;
@@ -167,16 +172,7 @@ void TakeEntryTimes(FolderNode* child, const WIN32_FIND_DATAA& entry) {
 }
 
 // The folder's path from its identifier list, ending in a backslash.
-bool FolderPath(FolderNode* node, char (&path)[MAX_PATH]) {
-  if (!SHGetPathFromIDListA(node->absoluteIdList, path)) return false;
-  size_t length = std::strlen(path);
-  if (length == 0 || path[length - 1] != '\\') {
-    if (length + 1 >= sizeof path) return false;
-    path[length++] = '\\';
-    path[length] = 0;
-  }
-  return true;
-}
+bool FolderPath(FolderNode* node, char (&path)[MAX_PATH]) { return FileSystemPath(node->absoluteIdList, path, true); }
 
 // EnumerateFolder on a folder whose path (ending in a backslash) is known.
 int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSink* sink, bool descendKnown,
@@ -188,10 +184,20 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
   // successor may enumerate the same folder, and a list taken before the
   // other one's insertions would add every subfolder a second time.
   LockNode(node);
+  // The folder may have been removed while we waited; children inserted under
+  // a vanished item would land at the top of the tree.
+  if (!IsFolderNode(node) || !node->mainItem) {
+    UnlockNode(node);
+    return 0;
+  }
   const int64_t bytesBefore = node->ownBytes;
   const int64_t allocatedBefore = node->ownAllocated;
   HWND tree = Panes.mainTree;
   LocalNodeList oldChildren;
+  // Known children are reset once this folder is unlocked: resetting locks
+  // the child and then its ancestors, and a scan inside the child taking the
+  // same path would otherwise wait for us while we wait for it.
+  std::vector<FolderNode*> toReset;
   // The count follows every insertion and deletion of a child item under this
   // lock, so a folder counted without subfolders has no child items to list.
   if (node->subfolderCount > 0) {
@@ -222,12 +228,13 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
     constexpr size_t INSERTION_BATCH = 8;
     std::vector<NewSubfolder> added;
     std::vector<std::pair<FolderNode*, std::string>> queued;
+    const size_t nameStart = std::strlen(path);
     // Queued after their insertion, in the listing's order, so each queued
     // folder has its tree item.
     auto flush = [&] {
       InsertNewSubfolders(node, added);
       if (sink)
-        for (const auto& [child, childPath] : queued) sink->Add(child, childPath.c_str());
+        for (const auto& [child, childPath] : queued) sink->Add(child, childPath.c_str(), nameStart);
       added.clear();
       queued.clear();
     };
@@ -246,8 +253,8 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
       // Junctions and symbolic links lead to folders counted elsewhere, or
       // back up the tree without end.
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-      if (HoldsUnrepresentableName(entry)) continue;
-      const char* childName = entry.cFileName;
+      const char* childName = ReachableName(entry);
+      if (!childName) continue;
       char childPath[MAX_PATH];
       // The child's own search pattern must still fit the ANSI path limit.
       int childLength = std::snprintf(childPath, sizeof childPath, "%s%s\\", path, childName);
@@ -278,7 +285,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
       FolderNode* existing = hadSubfolders ? oldChildren.TakeByIdList(absolute) : nullptr;
       if (existing) {
         if (descendKnown) {
-          ResetCompleteness(existing);
+          toReset.push_back(existing);
           TakeEntryTimes(existing, entry);
           queued.push_back({existing, childPath});
           SetHasChildren(tree, existing->mainItem, 1);
@@ -303,15 +310,21 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
   }
 
   node->flags |= FILES_COUNTED;
+  // A finished folder that found a new subfolder is finished no longer.
+  bool unfinished = false;
   if (node->subfolderCount == 0) {
     SetHasChildren(tree, node->mainItem, 0);
     node->flags |= SUBTREE_COMPLETE;
   } else {
     SetHasChildren(tree, node->mainItem, 1);
+    unfinished = (node->flags & SUBTREE_COMPLETE) && node->subFoldersCalculated < node->subfolderCount;
   }
   node->scanState = SCAN_DONE;
   if (delta) *delta = {node->ownBytes - bytesBefore, node->ownAllocated - allocatedBefore};
   UnlockNode(node);
+
+  if (unfinished) WithdrawCompletion(node);
+  for (FolderNode* child : toReset) ResetCompleteness(child);
 
   // Whatever was not seen again no longer exists (or none was, when listing failed).
   while (FolderNode* gone = oldChildren.PopFront()) DeleteNodeItem(Panes.mainTree, gone);
@@ -327,14 +340,13 @@ class SubtreeWalk final : public ChildSink {
  public:
   // The start's ancestors as far as its drive root, asked of the tree once.
   explicit SubtreeWalk(FolderNode* start, const char* startPath) : startPath_(startPath) {
-    std::vector<FolderNode*> above;
     FolderNode* node = start;
     while (node->kind != NODE_DRIVE_ROOT) {
       node = ParentNode(Panes.mainTree, node->mainItem);
       if (!IsFolderNode(node)) break;
-      above.push_back(node);
+      above_.push_back(node);
     }
-    for (size_t i = above.size(); i-- > 0;) Record(above[i], LastIndex(), "", 0);
+    for (size_t i = above_.size(); i-- > 0;) Record(above_[i], LastIndex(), "", 0);
     startIndex_ = Record(start, LastIndex(), "", 0);
     pending_.push_back(startIndex_);
   }
@@ -349,12 +361,13 @@ class SubtreeWalk final : public ChildSink {
     return true;
   }
 
-  void Add(FolderNode* child, const char* childPath) override {
-    const char* end = childPath + std::strlen(childPath) - 1;  // the trailing backslash
-    const char* name = end;
-    while (name > childPath && name[-1] != '\\') --name;
-    pending_.push_back(Record(child, current_, name, size_t(end - name)));
+  void Add(FolderNode* child, const char* childPath, size_t nameStart) override {
+    const size_t end = std::strlen(childPath) - 1;  // the trailing backslash
+    pending_.push_back(Record(child, current_, childPath + nameStart, end - nameStart));
   }
+
+  // The start's ancestors, nearest first.
+  const std::vector<FolderNode*>& Above() const { return above_; }
 
   // The current folder's ancestors, nearest first.
   const std::vector<FolderNode*>& Ancestors() {
@@ -394,6 +407,7 @@ class SubtreeWalk final : public ChildSink {
   }
 
   std::string startPath_;
+  std::vector<FolderNode*> above_;
   std::vector<Seen> seen_;
   std::string names_;
   std::deque<uint32_t> pending_;
@@ -443,6 +457,15 @@ int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
     }
     first = false;
     if (worker && worker->stopRequested) break;
+  }
+  // Resetting a known subfolder marked every ancestor as being scanned until
+  // completions come back up; on a drive not wholly scanned they never would,
+  // so those above the start are done again once this scan is over (the lock
+  // waits out a listing of one of them, which ends done anyway).
+  for (FolderNode* ancestor : walk.Above()) {
+    LockNode(ancestor);
+    if (IsFolderNode(ancestor) && ancestor->scanState == SCAN_RUNNING) ancestor->scanState = SCAN_DONE;
+    UnlockNode(ancestor);
   }
   if (IsFolderNode(start)) {
     start->scanState = SCAN_DONE;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/diagnostics.h"
+#include "app/process_state.h"
 
 WorkerRecord* volatile CurrentWatcher = nullptr;
 WorkerRecord* volatile PreviousWatcher = nullptr;
@@ -64,6 +65,9 @@ void PumpOrWait() {
 }  // namespace
 
 WorkerRecord* StartWorker(WorkerRoutine routine, void* param) {
+  // Once the window closes nothing new starts: the shutdown waits only for
+  // the workers it has asked to stop.
+  if (ShuttingDown) return nullptr;
   auto* record = static_cast<WorkerRecord*>(std::calloc(1, sizeof(WorkerRecord)));
   if (!record) return nullptr;
   record->param = param;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "app/diagnostics.h"
 #include "app/process_state.h"
@@ -10,6 +12,7 @@
 #include "model/tree_items.h"
 #include "model/worker_table.h"
 #include "pane/pane_controls.h"
+#include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
 
 PaintRowFunction PaintRowHook = nullptr;
@@ -202,6 +205,31 @@ void ResortBranchOfPair(HWND tree, HTREEITEM start) {
   if (list) InvalidateRect(list, nullptr, FALSE);
 }
 
+// The items whose deletion is under way, innermost last.  A deletion waits
+// for node locks with messages pumped, so a worker's insertion under the item
+// can arrive meanwhile; the new item would outlive its parent.
+std::vector<std::pair<HWND, HTREEITEM>> g_deleting;
+
+class DeletionInProgress {
+ public:
+  DeletionInProgress(HWND tree, HTREEITEM item) { g_deleting.push_back({tree, item}); }
+  ~DeletionInProgress() { g_deleting.pop_back(); }
+  DeletionInProgress(const DeletionInProgress&) = delete;
+  DeletionInProgress& operator=(const DeletionInProgress&) = delete;
+};
+
+bool BeingDeleted(HWND tree, HTREEITEM item) {
+  if (g_deleting.empty()) return false;
+  if (!item) item = TVI_ROOT;
+  for (;;) {
+    for (const auto& [deletingTree, deleting] : g_deleting)
+      if (deletingTree == tree && (deleting == item || deleting == TVI_ROOT || !deleting)) return true;
+    if (item == TVI_ROOT) return false;
+    item = OwnNext(tree, item, TVGN_PARENT);
+    if (!item) item = TVI_ROOT;
+  }
+}
+
 LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DRAWITEM:
@@ -219,6 +247,7 @@ LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
       break;
     case TVM_DELETEITEM: {
       auto item = reinterpret_cast<HTREEITEM>(lParam);
+      DeletionInProgress deleting(tree, item);
       // Children go first, so each one's totals leave its ancestors while the
       // ancestors are still linked.
       if (!ShuttingDown && item && item != TVI_ROOT) {
@@ -226,7 +255,7 @@ LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
           if (!SendMessageA(tree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(child))) break;
         }
       }
-      break;
+      return CallOld(tree, message, wParam, lParam);
     }
     case TVM_SORTCHILDRENCB: {
       auto* sort = reinterpret_cast<const TVSORTCB*>(lParam);
@@ -251,6 +280,7 @@ LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
     case TVM_INSERTITEMW: {
       // Both insert structures start with the parent handle.
       HTREEITEM parent = reinterpret_cast<const TVINSERTSTRUCTA*>(lParam)->hParent;
+      if (BeingDeleted(tree, parent)) return 0;
       LRESULT result = CallOld(tree, message, wParam, lParam);
       AddEntryForInsertedItem(tree, reinterpret_cast<HTREEITEM>(result), parent);
       return result;
@@ -296,7 +326,8 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONDOWN: {
       RECT window;
       GetWindowRect(list, &window);
-      POINT screen = {window.left + static_cast<short>(LOWORD(lParam)), window.top + static_cast<short>(HIWORD(lParam))};
+      POINT screen = {window.left + static_cast<short>(LOWORD(lParam)),
+                      window.top + static_cast<short>(HIWORD(lParam))};
       if (PanePopupHook) PanePopupHook(GetParent(list), screen, 0);
       return 1;
     }
@@ -312,8 +343,7 @@ LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 void Subclass(HWND window, WNDPROC procedure) {
-  auto old = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
+  auto old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
   SetPropA(window, OLD_PROC_PROPERTY, reinterpret_cast<HANDLE>(old));
   if (Subclassed* entry = SubclassedEntry(nullptr))
     *entry = {window, old, GetPropA(window, FIND_PAIR_PROPERTY) != nullptr};
@@ -376,8 +406,8 @@ DWORD WINAPI WalkWorker(void* parameter) {
 void StartWalkWorker(bool expand) {
   HWND tree = ActiveTree();
   if (!tree) return;
-  auto* job = new WalkJob{{tree, true, expand, false, expand ? ExpandCallback : CollapseCallback},
-                          StartItem(tree), expand};
+  auto* job =
+      new WalkJob{{tree, true, expand, false, expand ? ExpandCallback : CollapseCallback}, StartItem(tree), expand};
   if (!StartWorker(WalkWorker, job)) delete job;
 }
 
@@ -409,7 +439,7 @@ HTREEITEM SearchPath(HWND tree, const std::string& target, HTREEITEM item, bool 
     std::string path = IsFolderNode(node) ? NodePath(node) : std::string();
     size_t at = path.empty() ? std::string::npos : target.find(path);
     bool matches = at != std::string::npos;
-    if (matches && path.back() != '\\') {
+    if (matches && !EndsWithSeparator(path.c_str())) {
       size_t after = at + path.size();
       matches = after == target.size() || target[after] == '\\';
     }
@@ -470,11 +500,10 @@ bool VerifyItems(HWND tree, HWND list, HTREEITEM first, LRESULT* index) {
 HWND CreateDetailList(HWND tree, bool findPair) {
   RECT client;
   GetClientRect(tree, &client);
-  HWND list = CreateWindowExA(0, "LISTBOX", "",
-                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
-                              DETAIL_LIST_LEFT, 0, client.right > DETAIL_LIST_LEFT ? client.right - DETAIL_LIST_LEFT : 0,
-                              client.bottom, tree, reinterpret_cast<HMENU>(static_cast<INT_PTR>(DETAIL_LIST_ID)),
-                              AppInstance, nullptr);
+  HWND list = CreateWindowExA(
+      0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT,
+      DETAIL_LIST_LEFT, 0, client.right > DETAIL_LIST_LEFT ? client.right - DETAIL_LIST_LEFT : 0, client.bottom, tree,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(DETAIL_LIST_ID)), AppInstance, nullptr);
   if (!list) return nullptr;
   if (findPair) SetPropA(tree, FIND_PAIR_PROPERTY, reinterpret_cast<HANDLE>(1));
   Subclass(tree, TreeProc);

@@ -9,6 +9,7 @@
 #include "model/folder_node.h"
 #include "pane/pane_controls.h"
 #include "settings/settings_record.h"
+#include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
 
 DWORD saveOnExit = 1;
@@ -37,11 +38,19 @@ bool CurrentFolderPath(char* out) {
   out[0] = 0;
   FolderNode* folder = CurrentFolder;
   if (!IsFolderNode(folder)) return false;
+  // A '?' stands for a character the code page cannot hold: the short form
+  // of the path still names the folder.
   if (folder->parentFolder && DisplayNameOf(folder->parentFolder, folder->relativeIdList, SHGDN_FORPARSING, out) &&
-      out[0])
+      out[0] && !std::strchr(out, '?'))
     return true;
   // A node made without its parent's folder object still knows its absolute list.
-  return folder->absoluteIdList && SHGetPathFromIDListA(folder->absoluteIdList, out) && out[0];
+  char path[MAX_PATH];
+  if (!FileSystemPath(folder->absoluteIdList, path, false)) {
+    out[0] = 0;
+    return false;
+  }
+  lstrcpynA(out, path, MAX_PATH);
+  return true;
 }
 
 }  // namespace

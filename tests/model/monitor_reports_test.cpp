@@ -10,6 +10,7 @@
 #include "model/monitor_driver.h"
 #include "model/monitor_reports.h"
 #include "model/scanner.h"
+#include "shell/ansi_paths.h"
 #include "support/folder_chain_test.h"
 
 namespace {

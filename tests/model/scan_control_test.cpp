@@ -116,6 +116,32 @@ TEST_F(ScanControlTest, StoppedDriveTakesANewScanAtOnce) {
   EXPECT_EQ(8000, driveC->subtreeBytes) << "both enumerations count once";
 }
 
+TEST_F(ScanControlTest, ARestartedScanMeetingTheStoppedOneInsideItsTreeFinishesBoth) {
+  onD.MakeFolder("sub\\inner");
+  onD.MakeFile("sub\\inner\\f.bin", 11);
+  StartWorker(FolderScanWorker, folderD);
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  FolderNode* sub = ChildNamed(panes.tree(), folderD, "sub");
+  ASSERT_NE(nullptr, sub);
+  {
+    // The new scan waits for the folder first; the stopped one, listing
+    // "sub", then waits for it too.  Once the folder is free the new scan
+    // lists it and resets "sub", which the stopped scan still holds.
+    NodeLockHolder busy(folderD);
+    StartWorker(FolderScanWorker, folderD);
+    ASSERT_TRUE(PumpUntil([&] { return driveD->activeScan != nullptr; }));
+    Sleep(50);  // lets it reach the lock; without the wait the test proves less, never fails
+    StopDriveScan(folderD);
+    StartWorker(FolderScanWorker, sub);
+    ASSERT_TRUE(PumpUntil([&] { return driveD->activeScan != nullptr; }));
+    Sleep(50);
+  }
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }, 20000)) << "the two scans wait for each other";
+  EXPECT_EQ(7000, folderD->ownBytes);
+  EXPECT_EQ(111, folderD->subtreeBytes);
+  EXPECT_TRUE(Complete(folderD));
+}
+
 NodeLockHolder* g_releaseOnStop = nullptr;
 DriveRootNode* g_stoppingDrive = nullptr;
 WorkerRecord* g_stoppingWorker = nullptr;

@@ -222,6 +222,49 @@ TEST_F(ScanTest, NewSubfolderIsScannedWhileKnownOnesAreLeftAloneWithoutDescendin
   EXPECT_EQ(2, folder->subfolderCount);
 }
 
+TEST_F(ScanTest, CompletionIsCountedOnceAndTakenBackWithTheFolder) {
+  MakeSample();
+  temp.MakeFolder("later");
+  WorkerRecord stop = {};
+  stop.stopRequested = 1;
+  ScanSubtree(folder, true, &stop);  // lists the folder only
+  FolderNode* sub = panes.Child(folder, "sub");
+  FolderNode* later = panes.Child(folder, "later");
+  ASSERT_TRUE(sub && later);
+  ASSERT_EQ(1, ScanSubtree(sub, true, nullptr));
+  // Repeated reports from a finished folder must not stand in for "later".
+  ASSERT_EQ(1, ScanOneLevel(sub));
+  ASSERT_EQ(1, ScanOneLevel(panes.Child(sub, "empty")));
+  EXPECT_EQ(0, folder->flags & SUBTREE_COMPLETE) << "later is not scanned yet";
+  ASSERT_EQ(1, ScanSubtree(later, true, nullptr));
+  EXPECT_EQ(FINAL, folder->flags & FINAL);
+
+  // A finished subfolder deleted on disk takes its report with it, so the
+  // next descending scan finishes the folder and the drive again.
+  temp.Remove("sub");
+  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  EXPECT_EQ(FINAL, folder->flags & FINAL);
+  EXPECT_EQ(1, folder->subFoldersCalculated);
+  EXPECT_NE(0, drive->flags & SUBTREE_COMPLETE);
+  EXPECT_EQ(SCAN_DONE, drive->scanState);
+}
+
+TEST_F(ScanTest, AncestorsOfARepeatedDescendingScanAreDoneWhenItEnds) {
+  MakeSample();
+  temp.MakeFolder("never");
+  FolderNode* sub = nullptr;
+  for (int pass = 0; pass < 2; ++pass) {
+    ASSERT_EQ(1, ScanOneLevel(folder));
+    sub = panes.Child(folder, "sub");
+    ASSERT_EQ(1, ScanSubtree(sub, true, nullptr));
+  }
+  // "never" is not scanned, so no completion reaches the folder or the drive.
+  ASSERT_EQ(0, drive->flags & SUBTREE_COMPLETE);
+  EXPECT_EQ(SCAN_DONE, folder->scanState);
+  EXPECT_NE(SCAN_RUNNING, drive->scanState);
+  EXPECT_EQ(FINAL, sub->flags & FINAL);
+}
+
 TEST_F(ScanTest, StopRequestLeavesQueuedFoldersUnscannedAndTheStartDone) {
   MakeSample();
   WorkerRecord worker = {};
@@ -293,11 +336,12 @@ TEST_F(ScanTest, SubfolderWhosePathWouldPassTheLimitIsSkipped) {
   EXPECT_EQ(77, folder->subtreeBytes);
 }
 
-TEST_F(ScanTest, FolderNameOutsideTheCodePageIsSkippedQuietly) {
+TEST_F(ScanTest, FolderNameOutsideTheCodePageIsReachedByItsShortName) {
   // Thai is in neither code page 936 nor 950 (nor 1252); its ANSI form "??"
   // would be a wildcard path matching any two-letter folder.
   const std::wstring thai = Widen(temp.Path()) + L"\x0E01\x0E02";
   ASSERT_TRUE(CreateDirectoryW(thai.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((thai + L"\\inner").c_str(), nullptr));
   temp.MakeFolder("ab");
   temp.MakeFile("ab\\x.bin", 30);
   temp.MakeFile("plain.bin", 5000);
@@ -305,10 +349,10 @@ TEST_F(ScanTest, FolderNameOutsideTheCodePageIsSkippedQuietly) {
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
   EXPECT_EQ(1, folder->fileCount);
   EXPECT_EQ(5000, folder->ownBytes);
-  EXPECT_EQ(1, folder->subfolderCount);
-  ASSERT_EQ(1, panes.ChildCount(folder));
-  EXPECT_NE(nullptr, panes.Child(folder, "ab"));
+  EXPECT_EQ(2, folder->subfolderCount);
+  ASSERT_EQ(2, panes.ChildCount(folder));
   EXPECT_EQ(30, folder->subtreeBytes) << "ab is counted once, never as the Thai folder too";
+  EXPECT_EQ(FINAL, folder->flags & FINAL) << "the Thai folder and its own subfolder were scanned";
 }
 
 // The icon indexes the tree shows for |node|.
