@@ -13,6 +13,7 @@
 #include "model/tree_items.h"
 #include "model/worker_table.h"
 #include "pane/pane_controls.h"
+#include "resource.h"
 #include "settings/settings_record.h"
 #include "support/dialog_answerer.h"
 #include "support/scratch_registry.h"
@@ -162,6 +163,33 @@ TEST_F(FolderWatchTest, SelectingAFolderThatHasGoneRemovesItAtOnce) {
   SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b->mainItem));
   EXPECT_FALSE(IsFolderNode(b));
   EXPECT_EQ(nullptr, Child("b"));
+}
+
+TEST_F(FolderWatchTest, RefreshRenewsTheWatchesOfTheCurrentFolder) {
+  FolderNode* a = Child("a");
+  Select(a);
+  ASSERT_TRUE(PumpUntil([&] { return IsWatched(a); }));
+  WorkerRecord* before = CurrentWatcher;
+  SendMessageA(window, WM_COMMAND, IDM_REFRESH, 0);
+  EXPECT_NE(before, CurrentWatcher);
+  EXPECT_TRUE(IsWatched(a) && IsWatched(start));
+  temp.MakeFile("a\\after-refresh.bin", 10);
+  EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2; }));
+}
+
+TEST_F(FolderWatchTest, AWatchWhoseFoldersLeftTheTreeEndsWhenAsked) {
+  // b's watcher takes the start folder as b's parent, and is still running
+  // (as the previous one) once the folder above the start is selected.
+  for (FolderNode* node : {Child("a"), Child("b"), ParentNode(Panes.mainTree, start->mainItem)}) {
+    Select(node);
+    ASSERT_TRUE(PumpUntil([&] { return IsWatched(node); }));
+  }
+  // The branch leaves the tree while its folders stay on disk and change.
+  SendMessageA(Panes.mainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(start->mainItem));
+  temp.MakeFile("in-parent.bin", 1);
+  PumpFor(200);
+  RenewWatches(CurrentFolder);
+  EXPECT_TRUE(PumpUntil([] { return WorkerCount() <= 1; }, 10000)) << "only the new watcher is left";
 }
 
 // Run under both Chinese code pages (ctest registers this file's CodePage

@@ -14,6 +14,7 @@
 #include "model/tree_items.h"
 #include "shell/shell_items.h"
 #include "support/folder_chain_test.h"
+#include "support/node_lock_holder.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
 
@@ -261,6 +262,65 @@ TEST_F(NodeRemovalTest, RescanOfAKnownBranchReportsCompletionUpwardOnce) {
   EXPECT_EQ(1, a->subFoldersCalculated);
   EXPECT_EQ(2, folder->subFoldersCalculated);
   EXPECT_NE(0, folder->flags & SUBTREE_COMPLETE);
+}
+
+}  // namespace
+
+namespace {
+
+// A worker's insertion under an item whose deletion waits for a lock: the
+// deletion pumps messages, so the insertion is carried out in the middle of it.
+struct LateInsertion {
+  HWND tree;
+  HTREEITEM parent;
+  HTREEITEM result;
+  HANDLE done;
+};
+
+DWORD WINAPI InsertLate(void* param) {
+  auto* late = static_cast<LateInsertion*>(param);
+  late->result = InsertFolderItem(late->tree, late->parent, "late", 0, 0, nullptr);
+  SetEvent(late->done);
+  return 0;
+}
+
+NodeLockHolder* g_heldDuringDeletion = nullptr;
+LateInsertion* g_lateInsertion = nullptr;
+
+void CALLBACK ReleaseOnceInserted(HWND, UINT, UINT_PTR timer, DWORD) {
+  if (!g_heldDuringDeletion || WaitForSingleObject(g_lateInsertion->done, 0) != WAIT_OBJECT_0) return;
+  KillTimer(nullptr, timer);
+  g_heldDuringDeletion->Release();
+}
+
+class PairedRemovalTest : public FolderChainTest {
+ protected:
+  PairedRemovalTest() : FolderChainTest(true) {}
+};
+
+TEST_F(PairedRemovalTest, NothingIsInsertedUnderABranchBeingDeleted) {
+  temp.MakeFolder("a");
+  temp.MakeFolder("a\\b");
+  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  FolderNode* a = panes.Child(folder, "a");
+  ASSERT_NE(nullptr, a);
+
+  LateInsertion late = {panes.tree(), a->mainItem, nullptr, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  NodeLockHolder busy(a);  // b's removal waits for a while the worker's insertion comes in
+  g_heldDuringDeletion = &busy;
+  g_lateInsertion = &late;
+  HANDLE worker = CreateThread(nullptr, 0, InsertLate, &late, 0, nullptr);
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, ReleaseOnceInserted);
+  DeleteNodeItem(panes.tree(), a);
+  KillTimer(nullptr, timer);
+  WaitForSingleObject(worker, INFINITE);
+  CloseHandle(worker);
+  CloseHandle(late.done);
+  g_heldDuringDeletion = nullptr;
+
+  EXPECT_EQ(nullptr, late.result) << "the item would outlive its parent";
+  EXPECT_EQ(0, panes.ChildCount(folder));
+  EXPECT_EQ(nullptr, NextSiblingItem(panes.tree(), TopItem(panes.tree()))) << "nothing at the top but the drives";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/diagnostics.h"
+#include "app/process_state.h"
 #include "app/resource_text.h"
 #include "app/scan_dialog.h"
 #include "model/folder_node.h"
@@ -140,6 +141,13 @@ TEST_F(ScanControlTest, ARestartedScanMeetingTheStoppedOneInsideItsTreeFinishesB
   EXPECT_EQ(7000, folderD->ownBytes);
   EXPECT_EQ(111, folderD->subtreeBytes);
   EXPECT_TRUE(Complete(folderD));
+}
+
+TEST_F(ScanControlTest, NothingStartsOnceTheWindowIsClosing) {
+  ShuttingDown = true;  // a device timer or a rescan may still fire while the shutdown pumps
+  EXPECT_EQ(nullptr, StartWorker(FolderScanWorker, folderC));
+  ShuttingDown = false;
+  EXPECT_EQ(0, WorkerCount());
 }
 
 NodeLockHolder* g_releaseOnStop = nullptr;
