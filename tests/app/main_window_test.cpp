@@ -16,8 +16,10 @@
 #include "model/folder_watcher.h"
 #include "model/root_list.h"
 #include "model/tree_items.h"
+#include "model/volume.h"
 #include "model/worker_table.h"
 #include "pane/columns.h"
+#include "pane/formatting.h"
 #include "pane/pane_controls.h"
 #include "resource.h"
 #include "settings/settings_record.h"
@@ -278,6 +280,28 @@ TEST_F(MainWindowTest, RowsStayLevelWithTheirFoldersHoweverTheTreeMoves) {
     if (HasFatalFailure()) return;
     EXPECT_TRUE(!step.selectionShown || SelectionOnScreen(tree)) << step.step << ": the selection is in view";
   }
+}
+
+// While a scan runs the current folder's row repaints with its growing
+// total, and the status line says the same.
+TEST_F(MainWindowTest, StatusLineFollowsTheCurrentFolderAsItsRowRepaints) {
+  Open();
+  BuildRootList();
+  SelectInitialFolder();
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  FolderNode* folder = CurrentFolder;
+  ASSERT_TRUE(IsFolderNode(folder));
+  SetFocus(Panes.mainTree);
+  PumpMessages();
+  folder->ownBytes += 5 << 20;  // as a scan finds more
+  folder->ownAllocated += 5 << 20;
+  InvalidateNodeRow(folder);
+  UpdateWindow(Panes.mainList);
+  char total[NUMBER_TEXT_MAX];
+  FormatSize(double(NodeSizes(folder).total), total, sizeof total);
+  char text[512] = "";
+  SendMessageA(GetDlgItem(window, IDC_STATUS_BAR), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_NE(std::string::npos, std::string(text).find(total)) << text << " should show " << total;
 }
 
 RECT ScreenRect(HWND window) {
