@@ -266,6 +266,7 @@ void CreateTreePanes() {
   for (HWND list : {mainList, findList})
     if (list) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
   PaintRowHook = PaintEntry;
+  CurrentRowPaintedHook = [] { RefreshStatusTexts(MainStatusBar(), CurrentFolder); };
   PanePopupHook = ShowPanePopupAt;
   InstallSorting();
   UpdateCommandStatesHook = [] {

@@ -66,17 +66,6 @@ LPITEMIDLIST ParseFolder(const Desktop& desktop, const char* path, ULONG* attrib
   return absolute;
 }
 
-// Applies the measured height of one tree item to both detail lists.
-void TakeRowHeight(HTREEITEM topItem) {
-  RECT rect;
-  if (!ItemRect(Panes.mainTree, topItem, false, &rect)) return;
-  int height = rect.bottom & 0xFFFF;
-  if (height <= 0) return;
-  RowHeight = height;
-  for (HWND list : {Panes.mainList, Panes.findList})
-    if (list) SendMessageA(list, LB_SETITEMHEIGHT, 0, height);
-}
-
 FolderNode* EnsureTopNode(const Desktop& desktop) {
   LPITEMIDLIST drives = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives)) || !drives) return nullptr;
@@ -102,7 +91,6 @@ FolderNode* EnsureTopNode(const Desktop& desktop) {
   top->mainItem = InsertFolderItem(tree, TVI_ROOT, name, icons.iImage, icons.iSelectedImage, top);
   if (Panes.findTree)
     top->findItem = InsertFolderItem(Panes.findTree, TVI_ROOT, name, icons.iImage, icons.iSelectedImage, top);
-  TakeRowHeight(top->mainItem);
   g_topNode = top;
   return top;
 }

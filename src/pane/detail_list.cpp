@@ -1,7 +1,9 @@
 #include "pane/detail_list.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -28,6 +30,8 @@ constexpr char OLD_PROC_PROPERTY[] = "PelvanorOldProc";
 constexpr char FIND_PAIR_PROPERTY[] = "PelvanorFindPair";
 constexpr int ROW_MEASURE_WIDTH = 1280;
 constexpr int HIT_TEST_X = 10;  // inside the name column, where every item has its label
+// wParam: 0; lParam: a std::function<void()> the sender keeps until the reply.
+constexpr UINT WM_RUN_ON_TREE_THREAD = WM_APP + 0x51;
 
 volatile LONG g_freezeCount = 0;
 
@@ -38,6 +42,8 @@ struct Subclassed {
   HWND window;
   WNDPROC old;
   bool findPair;
+  int depth;   // tree messages being handled, nested
+  int frozen;  // open freezes of the tree's drawing
 };
 constexpr int SUBCLASS_SLOTS = 8;
 Subclassed g_subclassed[SUBCLASS_SLOTS];
@@ -70,7 +76,9 @@ void ResetNameWidth() {
   if (ResetNameWidthHook) ResetNameWidthHook();
 }
 
-// The tree's own answer, bypassing the subclass.
+// The tree's own answer, bypassing the subclass: interface thread only, as
+// is everything below that reads the tree this way (workers come through
+// OnTreeThread).
 HTREEITEM OwnNext(HWND tree, HTREEITEM item, UINT code) {
   WNDPROC old = OldProc(tree);
   LRESULT result = old ? CallWindowProcA(old, tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item))
@@ -102,12 +110,101 @@ void InsertEntry(HWND list, LRESULT index, HTREEITEM item) {
   SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item));
 }
 
-void AlignTop(HWND tree) {
+// Runs |run| on the thread that owns the tree and its list.  A worker's
+// requests are sent, so the interface thread carries them out while the
+// worker waits; comctl32 reads its items unguarded.  On that thread the
+// message is a direct call.
+void OnTreeThread(HWND tree, const std::function<void()>& run) {
+  SendMessageA(tree, WM_RUN_ON_TREE_THREAD, 0, reinterpret_cast<LPARAM>(&run));
+}
+
+// Makes the list's entries as high as the tree's items and its top entry the
+// tree's first visible item, so entry i stands level with the i-th row.
+void LevelList(HWND tree) {
   HWND list = ListOf(tree);
+  if (!list) return;
+  const auto height = static_cast<int>(CallOld(tree, TVM_GETITEMHEIGHT, 0, 0));
+  if (height > 0 && height != SendMessageA(list, LB_GETITEMHEIGHT, 0, 0)) {
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, height);
+    InvalidateRect(list, nullptr, FALSE);
+  }
+  if (height > 0) RowHeight = height;
   HTREEITEM first = OwnNext(tree, nullptr, TVGN_FIRSTVISIBLE);
-  if (!list || !first) return;
-  LRESULT index = EntryOf(list, first);
-  if (index != LB_ERR) SendMessageA(list, LB_SETTOPINDEX, index, 0);
+  if (!first) return;
+  const LRESULT top = SendMessageA(list, LB_GETTOPINDEX, 0, 0);
+  if (SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(top), 0) == reinterpret_cast<LRESULT>(first)) return;
+  const LRESULT index = EntryOf(list, first);
+  if (index != LB_ERR) SendMessageA(list, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+}
+
+// The list reaches the tree's right edge and bottom, beside a vertical
+// scroll bar or not: a page of entries is then a page of items, and both
+// scroll as far.
+void FitList(HWND tree) {
+  HWND list = ListOf(tree);
+  RECT client, rect;
+  if (!list || !GetClientRect(tree, &client) || !GetWindowRect(list, &rect)) return;
+  MapWindowPoints(nullptr, tree, reinterpret_cast<POINT*>(&rect), 2);
+  const LONG width = std::max(0L, client.right - rect.left);
+  if (rect.right - rect.left != width || rect.bottom - rect.top != client.bottom)
+    SetWindowPos(list, nullptr, 0, 0, width, client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Messages after which the tree may show other items in its rows, or rows of
+// another height.  The list is levelled after each one that does not nest in
+// another, so every way of scrolling is covered: the wheel, the thumb, keys,
+// clicks, selection, expansion, insertion and deletion above the rows.
+bool MayMoveRows(UINT message) {
+  switch (message) {
+    case WM_VSCROLL:
+    case WM_MOUSEWHEEL:
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_TIMER:
+    case WM_SIZE:
+    case WM_SETFONT:
+    case WM_SETREDRAW:
+    case WM_SETTINGCHANGE:
+    case TVM_INSERTITEMA:
+    case TVM_INSERTITEMW:
+    case TVM_DELETEITEM:
+    case TVM_EXPAND:
+    case TVM_ENSUREVISIBLE:
+    case TVM_SELECTITEM:
+    case TVM_SORTCHILDREN:
+    case TVM_SORTCHILDRENCB:
+    case TVM_SETITEMA:
+    case TVM_SETITEMW:
+    case TVM_SETITEMHEIGHT:
+    case TVM_SETIMAGELIST:
+    case TVM_EDITLABELA:
+    case TVM_EDITLABELW:
+    case WM_RUN_ON_TREE_THREAD:
+      return true;
+  }
+  return false;
+}
+
+// Drawing of the tree is off while any freeze of it is open; the lists
+// follow the process-wide counter.
+void FreezeTree(HWND tree) {
+  Subclassed* entry = SubclassedEntry(tree);
+  if (entry && entry->frozen++ == 0) CallOld(tree, WM_SETREDRAW, FALSE, 0);
+  FreezeListRedraw();
+}
+
+void ThawTree(HWND tree) {
+  ThawListRedraw();
+  Subclassed* entry = SubclassedEntry(tree);
+  if (!entry || entry->frozen == 0 || --entry->frozen > 0) return;
+  CallOld(tree, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(tree, nullptr, FALSE);
+  if (HWND list = ListOf(tree)) InvalidateRect(list, nullptr, FALSE);
 }
 
 void AddEntryForInsertedItem(HWND tree, HTREEITEM item, HTREEITEM parent) {
@@ -174,6 +271,35 @@ void RemoveChildEntries(HWND tree, HWND list, HTREEITEM parent) {
   }
 }
 
+// After an expand or collapse of |item|: its visible descendants gain or
+// lose their entries.
+void SyncEntries(HWND tree, HTREEITEM item, UINT action) {
+  ResetNameWidth();
+  if (action == TVE_TOGGLE) {
+    DiagnosticSink(1, "TVE_EXPAND not handled");
+    return;
+  }
+  if (action != TVE_EXPAND && action != TVE_COLLAPSE) return;
+  if (!OwnNext(tree, item, TVGN_CHILD)) return;
+  HWND list = ListOf(tree);
+  if (!list) return;
+  FreezeListRedraw();
+  if (action == TVE_EXPAND) {
+    LRESULT index = EntryOf(list, item);
+    if (index == LB_ERR) {
+      DiagnosticSink(1, "Cannot find item in list box");
+      ThawListRedraw();
+      return;
+    }
+    ++index;
+    InsertChildEntries(tree, list, item, &index);
+  } else {
+    RemoveChildEntries(tree, list, item);
+  }
+  LevelList(tree);
+  ThawListRedraw();
+}
+
 void SortChildren(HWND tree, HTREEITEM parent) {
   if (!SortCompareHook) return;
   TVSORTCB sort = {};
@@ -191,18 +317,15 @@ void SortExpanded(HWND tree, HTREEITEM item) {
 }
 
 void ResortBranchOfPair(HWND tree, HTREEITEM start) {
-  HWND list = ListOf(tree);
-  SendMessageA(tree, WM_SETREDRAW, FALSE, 0);
-  FreezeListRedraw();
-  SortExpanded(tree, start);
-  SendMessageA(tree, WM_SETREDRAW, TRUE, 0);
-  if (list) {
-    HTREEITEM caret = TreeNext(tree, nullptr, TVGN_CARET);
-    if (caret) SendMessageA(list, LB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(caret));
-  }
-  AlignTop(tree);
-  ThawListRedraw();
-  if (list) InvalidateRect(list, nullptr, FALSE);
+  OnTreeThread(tree, [tree, start] {
+    FreezeTree(tree);
+    SortExpanded(tree, start);
+    HWND list = ListOf(tree);
+    HTREEITEM caret = OwnNext(tree, nullptr, TVGN_CARET);
+    if (list && caret) SendMessageA(list, LB_SELECTSTRING, 0, reinterpret_cast<LPARAM>(caret));
+    LevelList(tree);
+    ThawTree(tree);
+  });
 }
 
 // The items whose deletion is under way, innermost last.  A deletion waits
@@ -230,21 +353,30 @@ bool BeingDeleted(HWND tree, HTREEITEM item) {
   }
 }
 
-LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_RUN_ON_TREE_THREAD:
+      (*reinterpret_cast<const std::function<void()>*>(lParam))();
+      return 0;
     case WM_DRAWITEM:
       if (PaintRowHook) PaintRowHook(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return 0;
     case WM_MEASUREITEM: {
       auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
       measure->itemWidth = ROW_MEASURE_WIDTH;
-      measure->itemHeight = RowHeight;
+      const auto height = static_cast<int>(CallOld(tree, TVM_GETITEMHEIGHT, 0, 0));
+      measure->itemHeight = height > 0 ? height : RowHeight;
       return 1;
     }
     case WM_VSCROLL:
-      if (HWND list = ListOf(tree)) PostMessageA(list, WM_VSCROLL, wParam, lParam);
+      // The list has no scroll bar to follow a thumb: it is levelled after.
       ResetNameWidth();
       break;
+    case WM_SIZE: {
+      LRESULT result = CallOld(tree, message, wParam, lParam);
+      FitList(tree);
+      return result;
+    }
     case TVM_DELETEITEM: {
       auto item = reinterpret_cast<HTREEITEM>(lParam);
       DeletionInProgress deleting(tree, item);
@@ -270,12 +402,6 @@ LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
       RelayAfterSort(tree, reinterpret_cast<HTREEITEM>(lParam));
       return result;
     }
-    case WM_KEYDOWN:
-    case WM_KEYUP: {
-      LRESULT result = CallOld(tree, message, wParam, lParam);
-      AlignTop(tree);
-      return result;
-    }
     case TVM_INSERTITEMA:
     case TVM_INSERTITEMW: {
       // Both insert structures start with the parent handle.
@@ -285,16 +411,25 @@ LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam)
       AddEntryForInsertedItem(tree, reinterpret_cast<HTREEITEM>(result), parent);
       return result;
     }
-    case WM_NCDESTROY: {
-      WNDPROC old = OldProc(tree);
-      Forget(tree);
-      RemovePropA(tree, OLD_PROC_PROPERTY);
-      RemovePropA(tree, FIND_PAIR_PROPERTY);
-      SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
-      return CallWindowProcA(old, tree, message, wParam, lParam);
-    }
   }
   return CallOld(tree, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCDESTROY) {
+    WNDPROC old = OldProc(tree);
+    Forget(tree);
+    RemovePropA(tree, OLD_PROC_PROPERTY);
+    RemovePropA(tree, FIND_PAIR_PROPERTY);
+    SetWindowLongPtrA(tree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+    return CallWindowProcA(old, tree, message, wParam, lParam);
+  }
+  Subclassed* entry = SubclassedEntry(tree);
+  if (!entry) return TreeMessage(tree, message, wParam, lParam);
+  ++entry->depth;
+  LRESULT result = TreeMessage(tree, message, wParam, lParam);
+  if (entry->window == tree && --entry->depth == 0 && MayMoveRows(message)) LevelList(tree);
+  return result;
 }
 
 // The list takes no focus and no input of its own: clicks select the tree
@@ -346,7 +481,7 @@ void Subclass(HWND window, WNDPROC procedure) {
   auto old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
   SetPropA(window, OLD_PROC_PROPERTY, reinterpret_cast<HANDLE>(old));
   if (Subclassed* entry = SubclassedEntry(nullptr))
-    *entry = {window, old, GetPropA(window, FIND_PAIR_PROPERTY) != nullptr};
+    *entry = {window, old, GetPropA(window, FIND_PAIR_PROPERTY) != nullptr, 0, 0};
 }
 
 HTREEITEM StartItem(HWND tree) {
@@ -354,51 +489,116 @@ HTREEITEM StartItem(HWND tree) {
   return caret ? caret : TopItem(tree);
 }
 
-struct TreeWalk {
-  HWND tree;
-  bool allLevels;
-  bool beforeChildren;
-  volatile bool stop;
-  void (*callback)(HWND tree, int level, HTREEITEM item);
-};
+void ExpandCallback(HWND tree, HTREEITEM item) {
+  PrepareNodeForExpansion(tree, item);
+  SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+  SyncEntries(tree, item, TVE_EXPAND);
+}
 
-void Walk(TreeWalk* walk, int level, HTREEITEM item) {
-  while (item && !walk->stop) {
-    const bool wasExpanded = IsExpanded(walk->tree, item);
-    if (walk->beforeChildren) walk->callback(walk->tree, level, item);
-    if (walk->allLevels || wasExpanded) Walk(walk, level + 1, FirstChildItem(walk->tree, item));
-    if (!walk->beforeChildren) walk->callback(walk->tree, level, item);
+void CollapseCallback(HWND tree, HTREEITEM item) {
+  SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
+  SyncEntries(tree, item, TVE_COLLAPSE);
+}
+
+// A walk opens and closes many items: the pane is drawn once at its end,
+// from where it stood, with the selection in view.
+HTREEITEM BeginWalk(HWND tree) {
+  FreezeTree(tree);
+  return OwnNext(tree, nullptr, TVGN_FIRSTVISIBLE);
+}
+
+void EndWalk(HWND tree, HTREEITEM firstVisible) {
+  if (firstVisible && NodeFromItem(tree, firstVisible))
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_FIRSTVISIBLE, reinterpret_cast<LPARAM>(firstVisible));
+  if (HTREEITEM caret = OwnNext(tree, nullptr, TVGN_CARET))
+    SendMessageA(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(caret));
+  ThawTree(tree);
+  LevelList(tree);
+}
+
+// Expand one level: each item of the already open region below |item|, the
+// item included, opens one level deeper.
+void ExpandOpenRegion(HWND tree, int level, HTREEITEM item) {
+  while (item) {
+    const bool wasExpanded = IsExpanded(tree, item);
+    ExpandCallback(tree, item);
+    if (wasExpanded) ExpandOpenRegion(tree, level + 1, OwnNext(tree, item, TVGN_CHILD));
     if (level == 0) return;
-    item = NextSiblingItem(walk->tree, item);
+    item = OwnNext(tree, item, TVGN_NEXT);
   }
 }
 
-void ExpandCallback(HWND tree, int, HTREEITEM item) {
-  PrepareNodeForExpansion(tree, item);
-  SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
-  SyncListAfterExpand(tree, item, TVE_EXPAND);
+// One item of expand-all, on the interface thread.  A folder never listed is
+// handed back unopened, to be listed on the worker first.
+struct ExpandStep {
+  HTREEITEM item;
+  FolderNode* unlisted;
+  HTREEITEM child;  // once opened
+  HTREEITEM next;
+};
+
+void TakeExpandStep(HWND tree, ExpandStep* step, bool listOnWorker) {
+  step->unlisted = nullptr;
+  step->child = nullptr;
+  step->next = OwnNext(tree, step->item, TVGN_NEXT);
+  FolderNode* node = NodeFromItem(tree, step->item);
+  if (!IsFolderNode(node)) return;
+  if (listOnWorker && node->scanState == SCAN_NONE && IsDriveRoot(node->root)) {
+    step->unlisted = node;
+    return;
+  }
+  ExpandCallback(tree, step->item);
+  step->child = OwnNext(tree, step->item, TVGN_CHILD);
 }
 
-void CollapseCallback(HWND tree, int, HTREEITEM item) {
-  SendMessageA(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(item));
-  SyncListAfterExpand(tree, item, TVE_COLLAPSE);
+// Every level below |item| (its siblings too below the start), before children.
+void ExpandAllFrom(HWND tree, int level, HTREEITEM item, const WorkerRecord* record) {
+  while (item && !record->stopRequested) {
+    ExpandStep step = {item, nullptr, nullptr, nullptr};
+    OnTreeThread(tree, [&] { TakeExpandStep(tree, &step, true); });
+    if (step.unlisted) {
+      const HTREEITEM next = step.next;  // the listing may remove the item, never its siblings
+      ScanOneLevel(step.unlisted);
+      OnTreeThread(tree, [&] { TakeExpandStep(tree, &step, false); });
+      step.next = next;
+    }
+    ExpandAllFrom(tree, level + 1, step.child, record);
+    if (level == 0) return;
+    item = step.next;
+  }
+}
+
+// The items below and including |item| that have children, each after its
+// children: the order collapse-all closes them in.  Closing changes no
+// item, so the whole list is read in one request.
+void BranchesAfterChildren(HWND tree, HTREEITEM item, std::vector<HTREEITEM>* branches) {
+  HTREEITEM child = OwnNext(tree, item, TVGN_CHILD);
+  if (!child) return;
+  for (; child; child = OwnNext(tree, child, TVGN_NEXT)) BranchesAfterChildren(tree, child, branches);
+  branches->push_back(item);
 }
 
 struct WalkJob {
-  TreeWalk walk;
+  HWND tree;
   HTREEITEM start;
   bool expand;
 };
 
 DWORD WINAPI WalkWorker(void* parameter) {
   auto* record = static_cast<WorkerRecord*>(parameter);
-  auto* job = static_cast<WalkJob*>(record->param);
-  Walk(&job->walk, 0, job->start);
-  if (job->expand) {
-    AlignTop(job->walk.tree);
-    if (HWND list = ListOf(job->walk.tree)) InvalidateRect(list, nullptr, FALSE);
-  }
-  delete job;
+  const WalkJob job = *static_cast<WalkJob*>(record->param);
+  delete static_cast<WalkJob*>(record->param);
+  HWND tree = job.tree;
+  HTREEITEM firstVisible = nullptr;
+  std::vector<HTREEITEM> branches;
+  OnTreeThread(tree, [&] {
+    firstVisible = BeginWalk(tree);
+    if (!job.expand) BranchesAfterChildren(tree, job.start, &branches);
+  });
+  if (job.expand) ExpandAllFrom(tree, 0, job.start, record);
+  for (size_t i = 0; i < branches.size() && !record->stopRequested; ++i)
+    OnTreeThread(tree, [&] { CollapseCallback(tree, branches[i]); });
+  OnTreeThread(tree, [&] { EndWalk(tree, job.expand ? firstVisible : nullptr); });
   FinishWorker(record);
   return 0;
 }
@@ -406,8 +606,7 @@ DWORD WINAPI WalkWorker(void* parameter) {
 void StartWalkWorker(bool expand) {
   HWND tree = ActiveTree();
   if (!tree) return;
-  auto* job =
-      new WalkJob{{tree, true, expand, false, expand ? ExpandCallback : CollapseCallback}, StartItem(tree), expand};
+  auto* job = new WalkJob{tree, StartItem(tree), expand};
   if (!StartWorker(WalkWorker, job)) delete job;
 }
 
@@ -424,13 +623,13 @@ void OpenAncestors(HWND tree, HTREEITEM item) {
   HTREEITEM parent = ParentItem(tree, item);
   if (!parent) return;
   OpenAncestors(tree, parent);
-  if (!IsExpanded(tree, parent)) ExpandCallback(tree, 0, parent);
+  if (!IsExpanded(tree, parent)) ExpandCallback(tree, parent);
 }
 
 void ExpandFound(HWND tree, HTREEITEM item, FolderNode* node) {
   LockNode(node);  // waits for a scan step that holds the folder
   UnlockNode(node);
-  ExpandCallback(tree, 0, item);
+  ExpandCallback(tree, item);
 }
 
 HTREEITEM SearchPath(HWND tree, const std::string& target, HTREEITEM item, bool select, bool expand) {
@@ -508,7 +707,7 @@ HWND CreateDetailList(HWND tree, bool findPair) {
   if (findPair) SetPropA(tree, FIND_PAIR_PROPERTY, reinterpret_cast<HANDLE>(1));
   Subclass(tree, TreeProc);
   Subclass(list, ListProc);
-  SendMessageA(list, LB_SETITEMHEIGHT, 0, RowHeight);
+  LevelList(tree);
   ResortBranchHook = ResortBranchOfPair;
   StartRepaintRelay();
   return list;
@@ -540,30 +739,7 @@ void PrepareNodeForExpansion(HWND tree, HTREEITEM item) {
 }
 
 void SyncListAfterExpand(HWND tree, HTREEITEM item, UINT action) {
-  ResetNameWidth();
-  if (action == TVE_TOGGLE) {
-    DiagnosticSink(1, "TVE_EXPAND not handled");
-    return;
-  }
-  if (action != TVE_EXPAND && action != TVE_COLLAPSE) return;
-  if (!OwnNext(tree, item, TVGN_CHILD)) return;
-  HWND list = ListOf(tree);
-  if (!list) return;
-  FreezeListRedraw();
-  if (action == TVE_EXPAND) {
-    LRESULT index = EntryOf(list, item);
-    if (index == LB_ERR) {
-      DiagnosticSink(1, "Cannot find item in list box");
-      ThawListRedraw();
-      return;
-    }
-    ++index;
-    InsertChildEntries(tree, list, item, &index);
-  } else {
-    RemoveChildEntries(tree, list, item);
-  }
-  AlignTop(tree);
-  ThawListRedraw();
+  OnTreeThread(tree, [=] { SyncEntries(tree, item, action); });
 }
 
 bool OnPaneTreeNotify(const NMHDR* header, LRESULT* result) {
@@ -580,7 +756,7 @@ bool OnPaneTreeNotify(const NMHDR* header, LRESULT* result) {
     case TVN_ITEMEXPANDEDA:
     case TVN_ITEMEXPANDEDW:
       if (PlaceScrollBarHook) PlaceScrollBarHook();
-      SyncListAfterExpand(tree, change->itemNew.hItem, change->action);
+      SyncEntries(tree, change->itemNew.hItem, change->action);
       *result = 0;
       return true;
     case TVN_DELETEITEMA:
@@ -606,9 +782,9 @@ bool OnPaneTreeNotify(const NMHDR* header, LRESULT* result) {
 void ExpandOneLevelCommand() {
   HWND tree = ActiveTree();
   if (!tree) return;
-  TreeWalk walk = {tree, false, true, false, ExpandCallback};
-  Walk(&walk, 0, StartItem(tree));
-  AlignTop(tree);
+  HTREEITEM firstVisible = BeginWalk(tree);
+  ExpandOpenRegion(tree, 0, StartItem(tree));
+  EndWalk(tree, firstVisible);
 }
 
 void ExpandAllCommand() { StartWalkWorker(true); }
@@ -616,7 +792,7 @@ void ExpandAllCommand() { StartWalkWorker(true); }
 void CollapseBranchCommand() {
   HWND tree = ActiveTree();
   if (!tree) return;
-  if (HTREEITEM item = StartItem(tree)) CollapseCallback(tree, 0, item);
+  if (HTREEITEM item = StartItem(tree)) CollapseCallback(tree, item);
 }
 
 void CollapseAllCommand() { StartWalkWorker(false); }

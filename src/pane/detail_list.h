@@ -40,14 +40,15 @@ bool OnPaneTreeNotify(const NMHDR* header, LRESULT* result);
 // One level of an unscanned folder is enumerated before it opens, then its
 // children are sorted.
 void PrepareNodeForExpansion(HWND tree, HTREEITEM item);
-// After TVN_ITEMEXPANDED (or a TVM_EXPAND sent by the commands).
+// After TVN_ITEMEXPANDED (or a TVM_EXPAND sent by the commands); from any
+// thread, carried out on the tree's own.
 void SyncListAfterExpand(HWND tree, HTREEITEM item, UINT action);
 
 // The commands 45207 to 45210 on the caret item (or the first root).
 void ExpandOneLevelCommand();
-void ExpandAllCommand();  // on a worker
+void ExpandAllCommand();  // on a worker that sends each step to the tree
 void CollapseBranchCommand();
-void CollapseAllCommand();  // on a worker
+void CollapseAllCommand();  // on a worker that sends each step to the tree
 
 // Finds the item of |path| (case-insensitive) from |start| (null: the drives).
 HTREEITEM SelectByPath(HWND tree, const char* path, HTREEITEM start, bool select, bool expand);

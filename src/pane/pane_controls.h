@@ -17,8 +17,8 @@ struct PaneControls {
 };
 extern PaneControls Panes;
 extern bool FindResultsMode;  // the find-results tree is the one shown
-// Height of one tree item, and so of one detail-list entry (16 until the
-// first root item has been measured).
+// Height of one tree item, and so of one detail-list entry, as the tree
+// last gave it (16 before any tree is paired).
 extern int RowHeight;
 // The file pane has had the keyboard focus more recently than the folder pane.
 extern bool FilePaneActive;

@@ -9,11 +9,9 @@
 #include "model/folder_node.h"
 #include "model/scanner.h"
 #include "model/tree_items.h"
-#include "model/worker_table.h"
 #include "pane/detail_list.h"
 #include "pane/pane_controls.h"
 #include "shell/shell_items.h"
-#include "support/dialog_answerer.h"
 #include "support/folder_chain_test.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"
@@ -120,23 +118,6 @@ TEST_F(DetailListTest, EntriesFollowExpandAndCollapseAtEveryDepth) {
   SendMessageA(panes.list(), LB_SETITEMDATA, 3, SendMessageA(panes.list(), LB_GETITEMDATA, 4, 0));
   VerifyPairing();
   EXPECT_NE(std::string::npos, g_diagnostics.find("has incorrect lb entry")) << g_diagnostics;
-}
-
-TEST_F(DetailListTest, ExpandAllAndCollapseAllOnWorkers) {
-  TreeView_SelectItem(panes.tree(), folder->mainItem);
-  ExpandAllCommand();
-  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  ExpectPaired("after expand all");
-  EXPECT_EQ(10u, Visible().size()) << "every folder of the sample is visible";
-
-  CollapseAllCommand();
-  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  ExpectPaired("after collapse all");
-  EXPECT_EQ(3u, Visible().size()) << "the folder itself is collapsed, its ancestors stay open";
-
-  ExpandOneLevelCommand();
-  ExpectPaired("after expand one level");
-  EXPECT_EQ(6u, Visible().size());
 }
 
 TEST_F(DetailListTest, FolderDeletedOnDiskLeavesWithItsVisibleDescendants) {
