@@ -48,6 +48,9 @@ void OnMainTreeDeleteItem(const NMTREEVIEWA* notification) {
       if (parent->subfolderCount < 0) DiagnosticSink(1, "Number of subfolders fell below 0");
       UnlockNode(parent);
       FinishIfAllReported(parent);
+      // The repaints asked for above name this node, which is retired before
+      // they are carried out: the rows above it are asked for by its parent.
+      RepaintNode(parent, REPAINT_ROW | REPAINT_ANCESTORS);
     }
   }
 

@@ -119,7 +119,7 @@ void WithdrawCompletion(FolderNode* node) {
   node->flags &= ~SUBTREE_COMPLETE;
   UnfinishAncestors(node, false);
   UnlockNode(node);
-  RepaintNode(node, REPAINT_ROW | REPAINT_ANCESTORS);
+  RepaintNode(node, REPAINT_ANCESTORS);
 }
 
 void FinishIfAllReported(FolderNode* parent) {
