@@ -304,18 +304,33 @@ LRESULT OnMainNotify(HWND window, const NMHDR* header) {
   return 0;
 }
 
+// The restored rectangle, also when the window closes minimised (its own
+// rectangle is then off the screen) or maximised, and whether it was maximised.
+void SaveWindowPlacement(HWND window) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement)) return;
+  // The placement is in work-area co-ordinates; the stored rectangle is in screen ones.
+  RECT rect = placement.rcNormalPosition;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+  Settings.mainWindowRect[0] = rect.left;
+  Settings.mainWindowRect[1] = rect.top;
+  Settings.mainWindowRect[2] = rect.right;
+  Settings.mainWindowRect[3] = rect.bottom;
+  const bool minimisedFromMaximised =
+      placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED);
+  Settings.mainWindowMaximized = placement.showCmd == SW_SHOWMAXIMIZED || minimisedFromMaximised;
+}
+
 void DestroyMainWindow(HWND window) {
   CloseHelp(window);
   ShuttingDown = true;
   StopMonitorDriver();
   StopAllWorkers();
-  RECT rect;
-  if (GetWindowRect(window, &rect)) {
-    Settings.mainWindowRect[0] = rect.left;
-    Settings.mainWindowRect[1] = rect.top;
-    Settings.mainWindowRect[2] = rect.right;
-    Settings.mainWindowRect[3] = rect.bottom;
-  }
+  SaveWindowPlacement(window);
   SaveAllColumnSettings();
   SaveSettings(false);
   if (FilePaneViewWindow()) DestroyFilePane();
