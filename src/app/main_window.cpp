@@ -263,7 +263,8 @@ void CreateTreePanes() {
   for (HWND list : {mainList, findList})
     if (list) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
   PaintRowHook = PaintEntry;
-  PanePopupHook = ShowPanePopupAt;
+  // The list names its tree as the owner; commands go to the main window.
+  PanePopupHook = [](HWND, POINT screen, int position) { ShowPanePopupAt(MainWindow, screen, position); };
   InstallSorting();
   UpdateCommandStatesHook = [] {
     if (MainWindow) UpdateCommandStates(CurrentFolder, GetMenu(MainWindow), MainToolbar());
