@@ -299,8 +299,10 @@ LRESULT OnMainNotify(HWND window, const NMHDR* header) {
   if (HandleBarNotify(window, header, &result)) return result;
   if (header->hwndFrom == MainTabStrip() && header->code == TCN_SELCHANGE) {
     const LRESULT selected = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
-    if (selected == 0) DispatchCommand(window, IDM_VIEW_NORMAL);
-    if (selected > 0) DispatchCommand(window, IDM_VIEW_FIND_RESULTS);
+    if (selected == VIEW_TAB_NORMAL) DispatchCommand(window, IDM_VIEW_NORMAL);
+    if (selected == VIEW_TAB_FIND_RESULTS) DispatchCommand(window, IDM_VIEW_FIND_RESULTS);
+    // A view that could not be shown leaves its tab unlit.
+    SelectShownViewTab();
   }
   return 0;
 }
@@ -417,6 +419,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_LBUTTONUP:
       OnSplitterButtonUp(window, MouseY(lParam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      OnSplitterCaptureLost(window);
       return 0;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam);
