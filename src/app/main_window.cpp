@@ -26,6 +26,7 @@
 #include "model/worker_table.h"
 #include "pane/columns.h"
 #include "pane/detail_list.h"
+#include "pane/label_edit.h"
 #include "pane/pane_controls.h"
 #include "pane/row_painter.h"
 #include "pane/sorting.h"
@@ -198,6 +199,17 @@ INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
         return TRUE;
       case NM_RCLICK:
         ShowPanePopup(header->hwndFrom, MainWindow);
+        return TRUE;
+      case TVN_BEGINLABELEDITA:
+      case TVN_BEGINLABELEDITW:
+        // Both forms carry the item handle at the same place.
+        result = RefuseLabelEdit(header->hwndFrom, reinterpret_cast<const NMTVDISPINFOA*>(header)->item.hItem);
+        SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
+        return TRUE;
+      case TVN_ENDLABELEDITA:
+      case TVN_ENDLABELEDITW:
+        // Until folders can be renamed the label keeps its text.
+        SetWindowLongPtrA(host, DWLP_MSGRESULT, FALSE);
         return TRUE;
       default:
         if (OnPaneTreeNotify(header, &result)) {

@@ -9,6 +9,7 @@
 #include "model/scanner.h"
 #include "model/tree_items.h"
 #include "model/worker_table.h"
+#include "pane/label_edit.h"
 #include "pane/pane_controls.h"
 #include "shell/shell_items.h"
 
@@ -203,6 +204,7 @@ void ResortBranchOfPair(HWND tree, HTREEITEM start) {
 }
 
 LRESULT CALLBACK TreeProc(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_VSCROLL || message == WM_MOUSEWHEEL) CloseLabelEditor(tree);
   switch (message) {
     case WM_DRAWITEM:
       if (PaintRowHook) PaintRowHook(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
