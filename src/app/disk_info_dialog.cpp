@@ -1,5 +1,6 @@
 #include "app/disk_info_dialog.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/process_state.h"
@@ -51,9 +52,29 @@ void FillControls(HWND dialog, DriveRootNode* drive) {
   SetBytesAndSize(dialog, IDC_DISK_USED, drive->totalBytes - drive->freeBytes);
 }
 
+// Over the main window, where the user is looking, kept inside the work area
+// of its screen.
+void CentreOverOwner(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  RECT around, box;
+  if (!owner || !GetWindowRect(owner, &around) || !GetWindowRect(dialog, &box)) return;
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  int x = (around.left + around.right - width) / 2;
+  int y = (around.top + around.bottom - height) / 2;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
+  }
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 INT_PTR CALLBACK DiskInformationProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG:
+      CentreOverOwner(dialog);
       FillControls(dialog, reinterpret_cast<DriveRootNode*>(lParam));
       return TRUE;
     case WM_COMMAND:

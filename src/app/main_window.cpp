@@ -27,6 +27,7 @@
 #include "model/worker_table.h"
 #include "pane/columns.h"
 #include "pane/detail_list.h"
+#include "pane/label_edit.h"
 #include "pane/pane_controls.h"
 #include "pane/row_painter.h"
 #include "pane/sorting.h"
@@ -202,6 +203,17 @@ INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
       case NM_RCLICK:
         ShowPanePopup(header->hwndFrom, MainWindow);
         return TRUE;
+      case TVN_BEGINLABELEDITA:
+      case TVN_BEGINLABELEDITW:
+        // Both forms carry the item handle at the same place.
+        result = RefuseLabelEdit(header->hwndFrom, reinterpret_cast<const NMTVDISPINFOA*>(header)->item.hItem);
+        SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
+        return TRUE;
+      case TVN_ENDLABELEDITA:
+      case TVN_ENDLABELEDITW:
+        // Until folders can be renamed the label keeps its text.
+        SetWindowLongPtrA(host, DWLP_MSGRESULT, FALSE);
+        return TRUE;
       default:
         if (OnPaneTreeNotify(header, &result)) {
           SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
@@ -267,7 +279,8 @@ void CreateTreePanes() {
     if (list) SendMessageA(list, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
   PaintRowHook = PaintEntry;
   CurrentRowPaintedHook = [] { RefreshStatusTexts(MainStatusBar(), CurrentFolder); };
-  PanePopupHook = ShowPanePopupAt;
+  // The list names its tree as the owner; commands go to the main window.
+  PanePopupHook = [](HWND, POINT screen, int position) { ShowPanePopupAt(MainWindow, screen, position); };
   InstallSorting();
   UpdateCommandStatesHook = [] {
     if (MainWindow) UpdateCommandStates(CurrentFolder, GetMenu(MainWindow), MainToolbar());
@@ -302,10 +315,33 @@ LRESULT OnMainNotify(HWND window, const NMHDR* header) {
   if (HandleBarNotify(window, header, &result)) return result;
   if (header->hwndFrom == MainTabStrip() && header->code == TCN_SELCHANGE) {
     const LRESULT selected = SendMessageA(header->hwndFrom, TCM_GETCURSEL, 0, 0);
-    if (selected == 0) DispatchCommand(window, IDM_VIEW_NORMAL);
-    if (selected > 0) DispatchCommand(window, IDM_VIEW_FIND_RESULTS);
+    if (selected == VIEW_TAB_NORMAL) DispatchCommand(window, IDM_VIEW_NORMAL);
+    if (selected == VIEW_TAB_FIND_RESULTS) DispatchCommand(window, IDM_VIEW_FIND_RESULTS);
+    // A view that could not be shown leaves its tab unlit.
+    SelectShownViewTab();
   }
   return 0;
+}
+
+// The restored rectangle, also when the window closes minimised (its own
+// rectangle is then off the screen) or maximised, and whether it was maximised.
+void SaveWindowPlacement(HWND window) {
+  WINDOWPLACEMENT placement = {};
+  placement.length = sizeof placement;
+  if (!GetWindowPlacement(window, &placement)) return;
+  // The placement is in work-area co-ordinates; the stored rectangle is in screen ones.
+  RECT rect = placement.rcNormalPosition;
+  MONITORINFO monitor = {};
+  monitor.cbSize = sizeof monitor;
+  if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+    OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+  Settings.mainWindowRect[0] = rect.left;
+  Settings.mainWindowRect[1] = rect.top;
+  Settings.mainWindowRect[2] = rect.right;
+  Settings.mainWindowRect[3] = rect.bottom;
+  const bool minimisedFromMaximised =
+      placement.showCmd == SW_SHOWMINIMIZED && (placement.flags & WPF_RESTORETOMAXIMIZED);
+  Settings.mainWindowMaximized = placement.showCmd == SW_SHOWMAXIMIZED || minimisedFromMaximised;
 }
 
 void DestroyMainWindow(HWND window) {
@@ -313,13 +349,7 @@ void DestroyMainWindow(HWND window) {
   ShuttingDown = true;
   StopMonitorDriver();
   StopAllWorkers();
-  RECT rect;
-  if (GetWindowRect(window, &rect)) {
-    Settings.mainWindowRect[0] = rect.left;
-    Settings.mainWindowRect[1] = rect.top;
-    Settings.mainWindowRect[2] = rect.right;
-    Settings.mainWindowRect[3] = rect.bottom;
-  }
+  SaveWindowPlacement(window);
   SaveAllColumnSettings();
   SaveSettings(false);
   if (FilePaneViewWindow()) DestroyFilePane();
@@ -406,6 +436,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_LBUTTONUP:
       OnSplitterButtonUp(window, MouseY(lParam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      OnSplitterCaptureLost(window);
       return 0;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam);

@@ -38,11 +38,13 @@ void ShowPanePopup(HWND tree, HWND owner) {
   ScreenToClient(tree, &hit.pt);
   SendMessageA(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
   if (hit.hItem && (hit.flags & ITEM_PARTS)) return;  // the shell's own menu belongs here
-  const int position = ColumnAtScreenPoint(cursor);
-  if (position < 0) return;
   HWND header = ColumnHeader();
   RECT headerRect, itemRect = {};
-  GetWindowRect(header, &headerRect);
+  if (!header || !GetWindowRect(header, &headerRect)) return;
+  // The column is the one above the click.
+  const POINT above = {cursor.x, (headerRect.top + headerRect.bottom) / 2};
+  const int position = ColumnAtScreenPoint(above);
+  if (position < 0) return;
   int index = 0;
   for (int i = 0; i < Header_GetItemCount(header); ++i) {
     HDITEMA item = {};

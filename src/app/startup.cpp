@@ -27,6 +27,7 @@
 namespace {
 
 constexpr DWORD MAIN_WINDOW_STYLE = 0x10CF0000;  // overlapped window, visible
+constexpr DWORD DRIVE_ROOT_LENGTH = 3;           // "C:\"
 
 int RunMessageLoop(HWND window) {
   HACCEL accelerators = LoadAcceleratorsA(AppInstance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
@@ -47,10 +48,38 @@ int RunMessageLoop(HWND window) {
 void TakeCommandLineFolder(const char* commandLine) {
   char current[MAX_PATH];
   GetCurrentDirectoryA(sizeof current, current);
-  if (!commandLine || !commandLine[0]) return;
-  if (!SetCurrentDirectoryA(commandLine)) return;
+  if (!commandLine) return;
+  // Shortcuts and the shell quote a path with blanks.  Neither a blank nor a
+  // quote can be the trail byte of a double-byte character, so the ends can
+  // be trimmed byte by byte.
+  std::string folder = commandLine;
+  const size_t first = folder.find_first_not_of(' ');
+  if (first == std::string::npos) return;
+  folder = folder.substr(first, folder.find_last_not_of(' ') - first + 1);
+  if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') folder = folder.substr(1, folder.size() - 2);
+  if (folder.empty()) return;
+  // Made absolute against the directory the program was started in, before
+  // that changes.
+  char full[MAX_PATH];
+  const DWORD length = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
+  if (length == 0 || length >= sizeof full) return;
+  // The tree's paths end without a backslash, except a drive's own.
+  char* last = CharPrevA(full, full + length);
+  if (length > DRIVE_ROOT_LENGTH && last == full + length - 1 && *last == '\\') *last = 0;
+  if (!SetCurrentDirectoryA(full)) return;
   StartFolderGiven = true;
-  lstrcpynA(startPath, commandLine, MAX_PATH);
+  lstrcpynA(startPath, full, MAX_PATH);
+}
+
+HWND CreateMainWindow() {
+  WindowGeometry geometry = InitialGeometry(Settings.mainWindowRect, CurrentScreenMetrics());
+  const std::string title = ResourceString(IDS_WINDOW_TITLE);
+  // Created maximised rather than maximised once shown: under Wine the late
+  // notice of that first showing can undo the maximising.  The rectangle
+  // given stays its restored size.
+  const DWORD style = MAIN_WINDOW_STYLE | (Settings.mainWindowMaximized ? WS_MAXIMIZE : 0);
+  return CreateWindowExA(0, MAIN_WINDOW_CLASS, title.c_str(), style, geometry.x, geometry.y, geometry.width,
+                         geometry.height, nullptr, nullptr, AppInstance, nullptr);
 }
 
 bool PlatformSupported() {
@@ -102,10 +131,7 @@ int RunPelvanor(HINSTANCE instance, const char* commandLine) {
   LoadSettings();
   OleInitialize(nullptr);
 
-  WindowGeometry geometry = InitialGeometry(Settings.mainWindowRect, CurrentScreenMetrics());
-  const std::string title = ResourceString(IDS_WINDOW_TITLE);
-  HWND window = CreateWindowExA(0, MAIN_WINDOW_CLASS, title.c_str(), MAIN_WINDOW_STYLE, geometry.x, geometry.y,
-                                geometry.width, geometry.height, nullptr, nullptr, AppInstance, nullptr);
+  HWND window = CreateMainWindow();
   int exitCode = 0;
   if (window) {
     if (!StartMonitorDriver()) MonitorDriverMissing = true;

@@ -11,6 +11,10 @@ int RunPelvanor(HINSTANCE instance, const char* commandLine);
 // the only root.
 void TakeCommandLineFolder(const char* commandLine);
 
+// The main window at the size and place saved at the last exit, maximised
+// when it was; null when it cannot be made.
+HWND CreateMainWindow();
+
 // Selects the first root, opens it one level and, with a start path, finds
 // and selects that folder.
 void SelectInitialFolder();

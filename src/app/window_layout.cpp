@@ -123,6 +123,14 @@ int ClientHeight(HWND control) {
   return client.bottom;
 }
 
+// A move of a child of the main window repaints the child whole.  Copying its
+// pixels is not enough: the main window does not clip its children, and its
+// background, painted afterwards over the room a hidden bar left, would blank
+// them.
+void PlaceChild(HWND child, int x, int y, int width, int height) {
+  SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
 // A stored show flag above 1 counts as 1.
 int Shown(uint8_t* flag) {
   if (*flag > 1) *flag = 1;
@@ -255,6 +263,18 @@ void ShowSplitterCursor(bool splitter) {
   SetCursor(splitter ? LoadCursorA(AppInstance, MAKEINTRESOURCEA(IDCUR_SPLITTER)) : LoadCursor(nullptr, IDC_ARROW));
 }
 
+// Erases the bar and gives back the device context and the mouse.
+void EndDrag(HWND window) {
+  InvertBar();
+  g.drag.active = false;
+  ReleaseDC(window, g.drag.dc);
+  g.drag.dc = nullptr;
+  // Last, and only while it is ours: giving the capture back calls
+  // OnSplitterCaptureLost, which must find the drag over.
+  if (GetCapture() == window) ReleaseCapture();
+  ShowSplitterCursor(false);
+}
+
 }  // namespace
 
 // --- Creation ----------------------------------------------------------------------
@@ -323,6 +343,10 @@ void ForgetLayoutChildren() {
   g = LayoutState();
 }
 
+void SelectShownViewTab() {
+  if (g.tabStrip) SendMessageA(g.tabStrip, TCM_SETCURSEL, FindResultsMode ? VIEW_TAB_FIND_RESULTS : VIEW_TAB_NORMAL, 0);
+}
+
 HWND MainToolbar() { return g.toolbar; }
 HWND MainTabStrip() { return g.tabStrip; }
 HWND MainStatusBar() { return g.statusBar; }
@@ -377,6 +401,7 @@ bool LayoutPanes(HWND window, UINT sizeType) {
   if (!window || !g.paneHost || !tree) return false;
   if (Panes.findTree) ShowWindow(Panes.findTree, FindResultsMode ? SW_SHOW : SW_HIDE);
   if (Panes.mainTree) ShowWindow(Panes.mainTree, FindResultsMode ? SW_HIDE : SW_SHOW);
+  SelectShownViewTab();
 
   RECT client;
   GetClientRect(window, &client);
@@ -390,16 +415,15 @@ bool LayoutPanes(HWND window, UINT sizeType) {
 
   if (showStatusBar && g.statusBar) {
     g.statusBarHeight = ClientHeight(g.statusBar);
-    MoveWindow(g.statusBar, 0, height - g.statusBarHeight, width, g.statusBarHeight, TRUE);
+    PlaceChild(g.statusBar, 0, height - g.statusBarHeight, width, g.statusBarHeight);
     PartitionStatusBar(g.statusBar);
   }
   if (showToolbar && g.toolbar) {
     g.toolbarHeight = ClientHeight(g.toolbar);
-    MoveWindow(g.toolbar, 0, 0, width, g.toolbarHeight, TRUE);
+    PlaceChild(g.toolbar, 0, 0, width, g.toolbarHeight);
   }
   if (showTabs && g.tabStrip)
-    MoveWindow(g.tabStrip, 0, g.toolbarHeight * showToolbar + BAR_MARGIN, width, g.tabHeight + TAB_STRIP_EXTRA_HEIGHT,
-               TRUE);
+    PlaceChild(g.tabStrip, 0, g.toolbarHeight * showToolbar + BAR_MARGIN, width, g.tabHeight + TAB_STRIP_EXTRA_HEIGHT);
   HWND header = ColumnHeader();
   if (header) g.headerHeight = ClientHeight(header);
 
@@ -407,13 +431,13 @@ bool LayoutPanes(HWND window, UINT sizeType) {
   const int available = height - g.toolbarHeight - g.statusBarHeight - g.headerHeight;
   const int filePaneHeight = static_cast<int>(available * g.filePaneRatio);
   const int paneHeight = height - filePaneHeight * showFilePane - g.statusBarHeight * showStatusBar - paneTop;
-  MoveWindow(g.paneHost, 0, paneTop, width, paneHeight, TRUE);
+  PlaceChild(g.paneHost, 0, paneTop, width, paneHeight);
 
   if (showFilePane && g.filePane) {
     RECT pane;
     GetWindowRect(g.paneHost, &pane);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&pane), 2);
-    MoveWindow(g.filePane, 0, pane.bottom + SPLITTER_GAP, width, filePaneHeight - SPLITTER_GAP, TRUE);
+    PlaceChild(g.filePane, 0, pane.bottom + SPLITTER_GAP, width, filePaneHeight - SPLITTER_GAP);
   }
 
   int treeSpace = paneHeight;
@@ -474,8 +498,8 @@ void OnSplitterButtonDown(HWND window, int y) {
 }
 
 void OnSplitterMouseMove(HWND window, int y) {
-  if (NearTabs(window, y)) return;
   if (!g.drag.active) {
+    if (NearTabs(window, y)) return;
     POINT cursor;
     GetCursorPos(&cursor);
     ShowSplitterCursor(WindowFromPoint(cursor) == window);
@@ -487,13 +511,11 @@ void OnSplitterMouseMove(HWND window, int y) {
 }
 
 void OnSplitterButtonUp(HWND window, int y) {
-  if (NearTabs(window, y) || !g.drag.active) return;
-  InvertBar();
+  // The guard near the tabs is for presses and idle moves: a drag ends
+  // wherever the button comes up.
+  if (!g.drag.active) return;
+  EndDrag(window);
   g.drag.y = ClampBar(y);
-  g.drag.active = false;
-  ReleaseCapture();
-  ReleaseDC(window, g.drag.dc);
-  g.drag.dc = nullptr;
   if (g.filePane) {
     RECT pane;
     GetWindowRect(g.filePane, &pane);
@@ -503,5 +525,8 @@ void OnSplitterButtonUp(HWND window, int y) {
     if (room > 0) g.filePaneRatio = static_cast<float>(pane.bottom - g.drag.y + 2) / room;
     RequestLayout(window);
   }
-  ShowSplitterCursor(false);
+}
+
+void OnSplitterCaptureLost(HWND window) {
+  if (g.drag.active) EndDrag(window);
 }

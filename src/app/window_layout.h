@@ -29,6 +29,12 @@ void SetLayoutFilePane(HWND view);
 // height, so the next main window starts from the initial values.
 void ForgetLayoutChildren();
 
+// The tabs of the tab strip, in order.
+constexpr int VIEW_TAB_NORMAL = 0;
+constexpr int VIEW_TAB_FIND_RESULTS = 1;
+// Highlights the tab of the view shown, whatever tab was clicked.
+void SelectShownViewTab();
+
 HWND MainToolbar();
 HWND MainTabStrip();
 HWND MainStatusBar();
@@ -62,3 +68,5 @@ int LastMainClientWidth();
 void OnSplitterButtonDown(HWND window, int y);
 void OnSplitterMouseMove(HWND window, int y);
 void OnSplitterButtonUp(HWND window, int y);
+// WM_CAPTURECHANGED: a drag that lost the mouse ends where it is, changing nothing.
+void OnSplitterCaptureLost(HWND window);

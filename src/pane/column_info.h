@@ -39,6 +39,7 @@ struct ColumnInfo {
   uint32_t id;
   int32_t contentWidth;  // pixels the content needs (+100 with a bar); default 50
   int32_t minimumWidth;  // measured text width; drags never go below it; default 50
+  int32_t titleWidth;    // pixels the header needs to show the title uncut; 0 until measured
   int32_t width;         // the user's width; 0 = not set yet
   uint32_t flags;
   uint8_t ascending;     // sort direction when this column sorts

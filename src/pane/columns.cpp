@@ -1,6 +1,5 @@
 #include "pane/columns.h"
 
-
 #include <algorithm>
 #include <iterator>
 #include <memory>
@@ -11,6 +10,7 @@
 #include "app/resource_text.h"
 #include "model/tree_items.h"
 #include "pane/pane_controls.h"
+#include "pane/row_painter.h"
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
@@ -32,9 +32,10 @@ constexpr int DEFAULT_NEED = 50;  // content and minimum width before measuring
 constexpr int BAR_WIDTH = 100;    // extra room a column's bar takes
 constexpr int NAME_MARGIN = 10;   // added to the widest label
 constexpr int ARROW_SIZE = 10;
-constexpr int BUTTON_STEP = 4;        // pixels per line or page step of the scroll bar
-constexpr int THUMB_STEP = 1;         // pixels per step while the thumb is dragged
-constexpr int MAX_REPEATS = 1 << 16;  // a bound on repeated steps, far beyond any pane width
+constexpr int HEADER_MARGIN_EDGES = 3;  // a header's text margin, in edge widths, when it does not say
+constexpr int BUTTON_STEP = 4;          // pixels per line or page step of the scroll bar
+constexpr int THUMB_STEP = 1;           // pixels per step while the thumb is dragged
+constexpr int MAX_REPEATS = 1 << 16;    // a bound on repeated steps, far beyond any pane width
 constexpr int INITIAL_HEADER_HEIGHT = 16;
 constexpr UINT ITEM_FORMAT = HDF_STRING | HDF_CENTER;
 
@@ -125,7 +126,9 @@ void Store(const ColumnInfo* column, int32_t width) {
 }
 
 bool IsShown(const ColumnInfo* column) { return !(column->flags & (COLUMN_HIDDEN | COLUMN_SCROLLED_OFF)); }
-int FullWidth(const ColumnInfo* column) { return std::max(column->contentWidth, column->width); }
+// The width its widest value and its title need.
+int Need(const ColumnInfo* column) { return std::max(column->contentWidth, column->titleWidth); }
+int FullWidth(const ColumnInfo* column) { return std::max(Need(column), column->width); }
 
 int TableIndex(const ColumnInfo* column) {
   for (int i = 0; i < g.count; ++i)
@@ -217,11 +220,12 @@ int TreeClientWidth() {
   return client.right;
 }
 
-// A device context of the detail list with the list font selected.
+HFONT ColumnFont() { return g.font ? g.font : reinterpret_cast<HFONT>(SendMessageA(ActiveList(), WM_GETFONT, 0, 0)); }
+
+// A device context of the detail list with |font| selected.
 class ListDc {
  public:
-  ListDc() : window_(ActiveList()), dc_(GetDC(window_)) {
-    HFONT font = g.font ? g.font : reinterpret_cast<HFONT>(SendMessageA(window_, WM_GETFONT, 0, 0));
+  explicit ListDc(HFONT font) : window_(ActiveList()), dc_(GetDC(window_)) {
     if (dc_ && font) old_ = SelectObject(dc_, font);
   }
   ~ListDc() {
@@ -231,6 +235,7 @@ class ListDc {
   ListDc(const ListDc&) = delete;
   ListDc& operator=(const ListDc&) = delete;
 
+  HDC get() const { return dc_; }
   bool Measure(const std::string& text, SIZE* size) const {
     return dc_ && GetTextExtentPoint32A(dc_, text.c_str(), static_cast<int>(text.size()), size);
   }
@@ -240,6 +245,31 @@ class ListDc {
   HDC dc_;
   HGDIOBJ old_ = nullptr;
 };
+
+// The widest value of |column| in the list font and in the bold font of the
+// selected row; 0 when nothing can be measured.
+int WidestValue(const ColumnInfo& column) {
+  int widest = 0;
+  for (HFONT font : {ColumnFont(), SelectionFont()}) {
+    if (!font) continue;
+    ListDc dc(font);
+    if (dc.get()) widest = std::max(widest, WidestCellWidth(dc.get(), column));
+  }
+  return widest;
+}
+
+// What the header needs to draw the title uncut: the text and its margins
+// inside the item's raised edge, and the sort arrow with its margins.
+int TitleNeed(const ColumnInfo& column) {
+  ListDc dc(ColumnFont());
+  SIZE title;
+  if (!dc.Measure(ResourceString(column.id), &title)) return 0;
+  int margin = g.header ? static_cast<int>(SendMessageA(g.header, HDM_GETBITMAPMARGIN, 0, 0)) : 0;
+  if (margin <= 0) margin = HEADER_MARGIN_EDGES * GetSystemMetrics(SM_CXEDGE);
+  int need = title.cx + 2 * margin + 2 * GetSystemMetrics(SM_CXEDGE);
+  if (ArrowFor(&column)) need += ARROW_SIZE + 2 * margin;
+  return need;
+}
 
 // --- Scroll steps ---------------------------------------------------------------
 
@@ -379,7 +409,7 @@ void OnEndTrack(const NMHEADERA* notification) {
   } else {
     ColumnInfo* column = HeaderColumn(index);
     if (!column) return;
-    column->width = std::max(width, column->minimumWidth);
+    column->width = std::max({width, column->minimumWidth, column->titleWidth});
     SetHeaderWidth(index, column->width);
     if (HWND list = ActiveList()) InvalidateRect(list, nullptr, FALSE);
   }
@@ -547,24 +577,15 @@ void RebuildHeader() {
 }
 
 void ComputeContentWidth(ColumnInfo* column) {
-  int digits = 4;
-  if (column->flags & COLUMN_IS_SIZE) {
-    digits = (!Settings.ShowSizesInUnits || (column->flags & COLUMN_EXACT_BYTES)) ? 11 : 8;
-  } else if (column->flags & COLUMN_IS_DATE) {
-    digits = 10;
-  }
-  if (column->flags & COLUMN_PERCENTAGE) digits += 4;
-
-  ListDc dc;
-  SIZE size;
-  if (!dc.Measure(std::string(digits, '0'), &size)) {
+  const int value = WidestValue(*column);
+  if (!value) {
     DiagnosticSink(1, "Cannot get pixel length of string");
     return;
   }
-  SIZE title;
-  if (column->width == 0 && dc.Measure(ResourceString(column->id), &title)) column->width = title.cx;
-  column->minimumWidth = size.cx;
-  column->contentWidth = size.cx + ((column->flags & COLUMN_BAR) ? BAR_WIDTH : 0);
+  column->titleWidth = TitleNeed(*column);
+  if (column->width == 0) column->width = column->titleWidth;
+  column->minimumWidth = value;
+  column->contentWidth = value + ((column->flags & COLUMN_BAR) ? BAR_WIDTH : 0);
 }
 
 void ResizeNameColumn(int width) {
@@ -574,10 +595,18 @@ void ResizeNameColumn(int width) {
   }
   HWND list = ActiveList();
   if (list) {
-    RECT client = {};
-    GetClientRect(PaneTree(), &client);
+    HWND tree = PaneTree();
+    RECT client = {}, old = {};
+    GetClientRect(tree, &client);
+    GetWindowRect(list, &old);
+    MapWindowPoints(nullptr, tree, reinterpret_cast<POINT*>(&old), 2);
     MoveWindow(list, width, 0, std::max(0, static_cast<int>(client.right) - width), client.bottom, FALSE);
     InvalidateRect(list, nullptr, FALSE);
+    // The names come back where the list was; what the list drew there goes.
+    if (width > old.left) {
+      RECT uncovered = {old.left, 0, width, client.bottom};
+      InvalidateRect(tree, &uncovered, TRUE);
+    }
   }
   if (g.name) g.name->width = width;
   if (g.header) SetHeaderWidth(0, width);
@@ -629,6 +658,9 @@ bool HandleColumnNotify(const NMHDR* notification, LRESULT* result) {
 bool HandleColumnHScroll(WPARAM wParam, LPARAM lParam) {
   if (!g.scrollBar || reinterpret_cast<HWND>(lParam) != g.scrollBar) return false;
   if (!g.header) return true;
+  // Items inserted or scrolled into view since the cache was filled may be
+  // wider: a stale width would cut names that fit.
+  ResetNameWidthCache();
   bool changed = false;
   switch (LOWORD(wParam)) {
     case SB_LINERIGHT:
@@ -707,7 +739,7 @@ int DetailHeaderWidth() {
 int TotalContentWidth() {
   int total = 0;
   for (int i = 0; i < g.count; ++i)
-    if (!(g.details[i]->flags & COLUMN_HIDDEN)) total += g.details[i]->contentWidth;
+    if (!(g.details[i]->flags & COLUMN_HIDDEN)) total += Need(g.details[i].get());
   return total;
 }
 
@@ -719,6 +751,7 @@ bool AnyColumnScrolledOff() {
 
 bool ColumnsNeedHorizontalScroll(int clientWidth) {
   if (!g.header) return false;
+  ResetNameWidthCache();
   if (AnyColumnScrolledOff() || NamesCut() || TotalHeaderWidth() > clientWidth) return true;
   int count = HeaderCount();
   for (int i = 1; i < count; ++i) {

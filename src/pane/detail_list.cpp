@@ -13,6 +13,7 @@
 #include "model/scanner.h"
 #include "model/tree_items.h"
 #include "model/worker_table.h"
+#include "pane/label_edit.h"
 #include "pane/pane_controls.h"
 #include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
@@ -354,6 +355,7 @@ bool BeingDeleted(HWND tree, HTREEITEM item) {
 }
 
 LRESULT TreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_VSCROLL || message == WM_MOUSEWHEEL) CloseLabelEditor(tree);
   switch (message) {
     case WM_RUN_ON_TREE_THREAD:
       (*reinterpret_cast<const std::function<void()>*>(lParam))();

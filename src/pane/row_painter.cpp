@@ -1,5 +1,6 @@
 #include "pane/row_painter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -22,7 +23,16 @@ constexpr char LIST_FONT_FACE[] = "MS Sans Serif";
 constexpr int LIST_FONT_POINTS = 8;
 constexpr int POINTS_PER_INCH = 72;
 constexpr char NOT_SCANNED_TEXT[] = "---";
-constexpr int TEXT_MARGIN = 2;  // between a right-aligned value and its cell's edge
+// Values at least as wide as any a folder shows: sizes just under 10^13
+// bytes (9 TiB), counts of seven digits, a date with two-digit month and day.
+constexpr double WIDEST_SIZE = 9999999999999.0;
+constexpr double WIDEST_COUNT = 9999999.0;
+constexpr SYSTEMTIME WIDEST_DATE = {2088, 12, 0, 28, 12, 0, 0, 0};
+// In units the widest texts are "999 bytes" and four digits before a unit
+// ("1000KB", "1000MB", and GB beyond 1000).
+constexpr double WIDEST_IN_UNITS[] = {999.0, 1023999.0, 1048575999.0, WIDEST_SIZE};
+constexpr char INCOMPLETE_MARK = '>';
+constexpr int RAISED_EDGE_DEPTH = 2;  // pixels a bar's raised edge takes on each side
 constexpr int INITIAL_COUNT_BAR_MAXIMUM = 200;
 constexpr unsigned BAR_SCALE_MASK = 0xFF;  // only the low byte of the bar scale counts
 
@@ -103,16 +113,52 @@ HFONT MakeListFont(int weight) {
                      CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, LIST_FONT_FACE);
 }
 
-void DrawCellText(HDC dc, const char* text, int x, int y) {
-  RowTextObserver observer = g_textObserver;
-  if (observer) observer(text, x, y, GetTextAlign(dc), GetTextColor(dc));
-  TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
+struct CellBox {
+  int left, right, top, bottom;
+};
+
+// Where a text may draw: the cell less its margins.
+RECT TextRoom(const CellBox& cell) {
+  return {cell.left + CELL_TEXT_MARGIN, cell.top, cell.right - CELL_TEXT_MARGIN, cell.bottom};
 }
 
-void DrawCentred(HDC dc, const char* text, int x, int y) {
+void DrawClipped(HDC dc, const char* text, int x, const RECT& room) {
+  RowTextObserver observer = g_textObserver;
+  if (observer) observer(text, x, room.top, GetTextAlign(dc), GetTextColor(dc));
+  ExtTextOutA(dc, x, room.top, ETO_CLIPPED, &room, text, static_cast<UINT>(std::strlen(text)), nullptr);
+}
+
+void DrawCentred(HDC dc, const char* text, int x, const CellBox& cell) {
+  const RECT room = TextRoom(cell);
+  if (room.right <= room.left) return;
   SetTextAlign(dc, TA_CENTER | TA_TOP);
-  DrawCellText(dc, text, x, y);
+  DrawClipped(dc, text, x, room);
   SetTextAlign(dc, TA_RIGHT | TA_TOP);
+}
+
+// A value too wide for its cell starts at the cell's left edge and is cut at
+// the right: cut at the left, "1,999" would read "999".
+void DrawValue(HDC dc, const char* text, const CellBox& cell) {
+  const RECT room = TextRoom(cell);
+  if (room.right <= room.left) return;
+  SIZE size = {};
+  if (GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size) &&
+      size.cx <= room.right - room.left) {
+    DrawClipped(dc, text, room.right, room);
+    return;
+  }
+  SetTextAlign(dc, TA_LEFT | TA_TOP);
+  DrawClipped(dc, text, room.left, room);
+  SetTextAlign(dc, TA_RIGHT | TA_TOP);
+}
+
+bool ShowsExactBytes(const ColumnInfo& column) {
+  return !Settings.ShowSizesInUnits || (column.flags & COLUMN_EXACT_BYTES);
+}
+
+int TextWidth(HDC dc, const char* text) {
+  SIZE size = {};
+  return GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size) ? size.cx : 0;
 }
 
 // A drive root is its own root.
@@ -200,10 +246,39 @@ void DrawBar(HDC dc, double value, double base, int factor, int room, int left, 
   RECT bar = {left, top, left + static_cast<int>(length), bottom};
   if (bar.right <= bar.left || !brush) return;
   FillRect(dc, &bar, brush);
-  DrawEdge(dc, &bar, EDGE_RAISED, BF_RECT);
+  // A raised edge narrower than its two sides spills left of the bar, into
+  // the cell before.
+  if (bar.right - bar.left >= 2 * RAISED_EDGE_DEPTH) DrawEdge(dc, &bar, EDGE_RAISED, BF_RECT);
 }
 
 }  // namespace
+
+int WidestCellWidth(HDC dc, const ColumnInfo& column) {
+  char text[NUMBER_TEXT_MAX + 1] = {INCOMPLETE_MARK};
+  int widest = 0;
+  if (column.flags & COLUMN_IS_DATE) {
+    FILETIME time;
+    if (SystemTimeToFileTime(&WIDEST_DATE, &time)) widest = TextWidth(dc, FormatShortDate(time, text, sizeof text));
+  } else if (column.flags & COLUMN_IS_SIZE) {
+    const bool exact = ShowsExactBytes(column);
+    auto measure = [&](double value) {
+      // A share of the parent is at most " (100%)".
+      const double base = (column.flags & COLUMN_PERCENTAGE) ? value : 0;
+      FormatSizeWithPercentage(value, base, exact, text + 1, sizeof text - 1);
+      widest = std::max(widest, TextWidth(dc, text));
+    };
+    if (exact) {
+      measure(WIDEST_SIZE);
+    } else {
+      for (double value : WIDEST_IN_UNITS) measure(value);
+    }
+  } else {
+    FormatCount(WIDEST_COUNT, text + 1, sizeof text - 1);
+    widest = TextWidth(dc, text);
+  }
+  widest = std::max(widest, TextWidth(dc, NOT_SCANNED_TEXT));
+  return widest > 0 ? widest + 2 * CELL_TEXT_MARGIN : 0;
+}
 
 int ReadHeaderColumns(HWND header, PaintColumn* columns, int maxColumns) {
   int items = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
@@ -235,8 +310,9 @@ void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const Paint
   int left = cursor.left;
   for (int i = 0; i < count; ++i) {
     const int width = static_cast<int>(columns[i].width * scale);
+    const CellBox box = {left, left + width, cursor.top, cursor.bottom};
     if (!scanned) {
-      DrawCentred(dc, NOT_SCANNED_TEXT, left + width / 2, cursor.top);
+      DrawCentred(dc, NOT_SCANNED_TEXT, left + width / 2, box);
       left += width;
       continue;
     }
@@ -257,9 +333,9 @@ void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const Paint
     if (cell.isDate) {
       // A drive root's own dates mean nothing to the user.
       if (IsDriveRow(node)) {
-        DrawCentred(dc, NOT_SCANNED_TEXT, right - width / 2, cursor.top);
+        DrawCentred(dc, NOT_SCANNED_TEXT, right - width / 2, box);
       } else {
-        DrawCellText(dc, cell.date, right - TEXT_MARGIN, cursor.top);
+        DrawValue(dc, cell.date, box);
       }
       continue;
     }
@@ -272,14 +348,13 @@ void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const Paint
     if (column->flags & COLUMN_PERCENTAGE) percentageBase = IsDriveRow(node) ? drive->totalBytes : parentTotal;
 
     char text[NUMBER_TEXT_MAX + 1];
-    text[0] = cell.complete ? ' ' : '>';
+    text[0] = cell.complete ? ' ' : INCOMPLETE_MARK;
     if (isSize) {
-      const bool exact = !Settings.ShowSizesInUnits || (column->flags & COLUMN_EXACT_BYTES);
-      FormatSizeWithPercentage(cell.value, percentageBase, exact, text + 1, sizeof text - 1);
+      FormatSizeWithPercentage(cell.value, percentageBase, ShowsExactBytes(*column), text + 1, sizeof text - 1);
     } else {
       FormatCount(cell.value, text + 1, sizeof text - 1);
     }
-    DrawCellText(dc, text, right - TEXT_MARGIN, cursor.top);
+    DrawValue(dc, text, box);
 
     if (!(column->flags & COLUMN_BAR)) continue;
     const int room = width - static_cast<int>(column->minimumWidth * scale);

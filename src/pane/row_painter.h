@@ -22,12 +22,23 @@ struct RowCursor {
   int bottom;
 };
 
+// Pixels a value keeps clear on each side of its cell, so the values of
+// neighbouring cells never touch.
+constexpr int CELL_TEXT_MARGIN = 2;
+
+// The width a cell of |column| needs for the widest text it can show in the
+// font selected into |dc|, margins included; 0 when the text cannot be
+// measured.  Follows the current size display (units or exact bytes).
+int WidestCellWidth(HDC dc, const ColumnInfo& column);
+
 // The detail columns of |header| (items 1 on; item 0 is the name column).
 // Returns how many were written to |columns|, at most |maxColumns|.
 int ReadHeaderColumns(HWND header, PaintColumn* columns, int maxColumns);
 
-// Paints |node|'s cells into |dc|; |tree| gives the node's parent.  Leaves the
-// text colour, alignment and background mode as it found them.
+// Paints |node|'s cells into |dc|; |tree| gives the node's parent.  Each text
+// stays inside its own cell: right-aligned when it fits, otherwise from the
+// cell's left edge and cut at its right one.  Leaves the text colour,
+// alignment and background mode as it found them.
 void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const PaintColumn* columns, int count,
               double scale);
 

@@ -16,8 +16,9 @@ struct SettingsRecord {
   uint8_t includeKnownSubfolders;  // folder scans re-enumerate known subfolders
   uint8_t stopAllScans;            // the stop command stops every drive
   uint8_t sortColumn;
-  uint8_t reserved4[4];
-  int32_t mainWindowRect[4];  // left, top, right, bottom
+  uint8_t mainWindowMaximized;  // the main window was maximised at the last exit
+  uint8_t reserved5[3];
+  int32_t mainWindowRect[4];  // left, top, right, bottom of its restored size
   CriteriaSettings findCriteria;
   uint8_t ShowSizesInUnits;
   uint8_t SizeMode;  // 0 reported size, 1 actual disk usage
@@ -47,6 +48,7 @@ struct SettingsRecord {
 
 static_assert(sizeof(SettingsRecord) == SETTINGS_RECORD_SIZE, "the stored record is 272 bytes");
 static_assert(offsetof(SettingsRecord, sortColumn) == 3, "");
+static_assert(offsetof(SettingsRecord, mainWindowMaximized) == 4, "");
 static_assert(offsetof(SettingsRecord, mainWindowRect) == 8, "");
 static_assert(offsetof(SettingsRecord, findCriteria) == 24, "");
 static_assert(offsetof(SettingsRecord, ShowSizesInUnits) == 56, "");

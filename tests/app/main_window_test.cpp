@@ -25,6 +25,7 @@
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "support/dialog_answerer.h"
+#include "support/main_window_run.h"
 #include "support/node_lock_holder.h"
 #include "support/scratch_registry.h"
 #include "support/temp_folder.h"
@@ -336,6 +337,23 @@ TEST_F(MainWindowTest, HiddenPanesStayHiddenAfterARestart) {
   ASSERT_NE(nullptr, toolbar);
   EXPECT_FALSE(IsWindowVisible(toolbar));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_STATUS_BAR)));
+}
+
+TEST(MainWindowLabels, EditingOpensOnlyOnRenamableFoldersAndClosesWhenTheTreeScrolls) {
+  TempFolder temp;
+  std::string path = temp.Path();
+  path.pop_back();
+  MainWindowRun run(path);
+  ASSERT_NE(nullptr, run.Open());
+  ASSERT_TRUE(IsFolderNode(CurrentFolder));
+  HWND tree = Panes.mainTree;
+  auto edit = [tree](FolderNode* node) {
+    return SendMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(node->mainItem)) != 0;
+  };
+  EXPECT_FALSE(edit(CurrentFolder->root)) << "a drive is not renamed here";
+  EXPECT_TRUE(edit(CurrentFolder)) << "a folder of the drive is";
+  SendMessageA(tree, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(0, SendMessageA(tree, TVM_GETEDITCONTROL, 0, 0)) << "the editor goes with a scroll";
 }
 
 NodeLockHolder* g_holder = nullptr;

@@ -1,11 +1,23 @@
 // The popup menu over a column of the folder pane.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
 #include "app/pane_popup.h"
 #include "app/resource_text.h"
+#include "pane/pane_controls.h"
 #include "resource.h"
+#include "support/dialog_answerer.h"
+#include "support/main_window_run.h"
+#include "support/temp_folder.h"
 
 namespace {
+
+// Far longer than a command takes to arrive; it only ends a failing test.
+constexpr DWORD DIALOG_LIMIT_MS = 10000;
 
 TEST(PanePopup, EntriesNameTheColumnUnderTheMouse) {
   HMENU menu = BuildPanePopup(3);
@@ -18,6 +30,57 @@ TEST(PanePopup, EntriesNameTheColumnUnderTheMouse) {
   GetMenuStringA(menu, 2, text, sizeof text, MF_BYPOSITION);
   EXPECT_EQ(ResourceString(IDS_POPUP_FOLDER_DETAILS), text);
   DestroyMenu(menu);
+}
+
+POINT Centre(HWND window) {
+  RECT rect = {};
+  GetWindowRect(window, &rect);
+  return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// A right click at |client| in |window|, the button let go where it went down.
+void RightClick(HWND window, POINT client) {
+  POINT screen = client;
+  ClientToScreen(window, &screen);
+  SetCursorPos(screen.x, screen.y);
+  const LPARAM at = MAKELPARAM(client.x, client.y);
+  PostMessageA(window, WM_RBUTTONUP, 0, at);
+  SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+}
+
+TEST(PanePopup, DiskInformationFromTheDetailListAndFromBlankTreeSpaceOpensOverTheMainWindow) {
+  TempFolder temp;
+  std::string path = temp.Path();
+  path.pop_back();
+  MainWindowRun run(path);
+  HWND window = run.Open();
+  ASSERT_NE(nullptr, window);
+  RECT tree;
+  GetClientRect(Panes.mainTree, &tree);
+  const struct {
+    const char* where;
+    HWND window;
+    POINT client;
+  } CLICKS[] = {
+      {"a detail row", Panes.mainList, {10, 5}},
+      {"the names' blank space below the last folder", Panes.mainTree, {30, tree.bottom - 10}},
+  };
+  for (const auto& click : CLICKS) {
+    POINT dialogCentre = {};
+    DialogAnswerer answer([&](HWND dialog) {
+      if (!GetDlgItem(dialog, IDC_DISK_TYPE)) return IDCANCEL;
+      dialogCentre = Centre(dialog);
+      return IDOK;
+    });
+    MenuPicker first(0);
+    RightClick(click.window, click.client);
+    EXPECT_EQ(1, first.picked()) << click.where << ": the popup opened";
+    ASSERT_TRUE(PumpUntil([&] { return !answer.seen().empty(); }, DIALOG_LIMIT_MS)) << click.where << ": no dialog";
+    EXPECT_EQ(1u, answer.seen().size());
+    const POINT mainCentre = Centre(window);
+    EXPECT_NEAR(mainCentre.x, dialogCentre.x, 1) << click.where << ": disk information opens over the main window";
+    EXPECT_NEAR(mainCentre.y, dialogCentre.y, 1) << click.where;
+  }
 }
 
 }  // namespace

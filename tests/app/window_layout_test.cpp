@@ -188,6 +188,20 @@ TEST_F(WindowLayoutTest, PaneHostFillsWhatTheShownBarsLeave) {
   EXPECT_EQ(W, LastMainClientWidth());
 }
 
+TEST_F(WindowLayoutTest, TabsShowTheViewShownAndASplitterDragEndsWhereverTheButtonComesUp) {
+  HWND tabs = GetDlgItem(window, IDC_TAB_STRIP);
+  SendMessageA(tabs, TCM_SETCURSEL, 1, 0);
+  NMHDR click = {tabs, IDC_TAB_STRIP, static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(window, WM_NOTIFY, IDC_TAB_STRIP, reinterpret_cast<LPARAM>(&click));
+  EXPECT_EQ(0, SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) << "the normal view is still the one shown";
+
+  const int gap = RectIn(window, PaneHost()).bottom + 1;
+  SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, gap));
+  ASSERT_EQ(window, GetCapture()) << "a press between the panes starts a drag";
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, RectIn(window, tabs).bottom));
+  EXPECT_EQ(nullptr, GetCapture()) << "let go over the tabs, the drag ends";
+}
+
 bool StoredValue(const char* name) {
   RegistryKey key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;

@@ -4,9 +4,13 @@
 
 namespace {
 
-DialogAnswerer* g_active = nullptr;
+constexpr char DIALOG_CLASS[] = "#32770";
+constexpr char POPUP_MENU_CLASS[] = "#32768";
 constexpr UINT POLL_MS = 20;
 constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF;
+
+// Thread timers carry no object: each poller is found by its timer.
+std::vector<WindowPoller*> g_pollers;
 
 std::string WindowText(HWND window) {
   char text[1024] = "";
@@ -16,37 +20,55 @@ std::string WindowText(HWND window) {
 
 }  // namespace
 
-DialogAnswerer::DialogAnswerer(std::function<int(HWND)> answer) : answer_(std::move(answer)) {
-  g_active = this;
+WindowPoller::WindowPoller(const char* className, std::function<bool(HWND)> handle)
+    : className_(className), handle_(std::move(handle)) {
   timer_ = SetTimer(nullptr, 0, POLL_MS, OnTimer);
+  g_pollers.push_back(this);
 }
+
+WindowPoller::~WindowPoller() {
+  KillTimer(nullptr, timer_);
+  g_pollers.erase(std::remove(g_pollers.begin(), g_pollers.end(), this), g_pollers.end());
+}
+
+// Thread timers run inside every modal loop of the thread, a menu's too.
+void CALLBACK WindowPoller::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  for (WindowPoller* poller : g_pollers)
+    if (poller->timer_ == timer) EnumThreadWindows(GetCurrentThreadId(), OnWindow, reinterpret_cast<LPARAM>(poller));
+}
+
+BOOL CALLBACK WindowPoller::OnWindow(HWND window, LPARAM parameter) {
+  auto* self = reinterpret_cast<WindowPoller*>(parameter);
+  char className[32] = "";
+  GetClassNameA(window, className, sizeof className);
+  if (self->className_ != className || !IsWindowVisible(window)) return TRUE;
+  if (std::find(self->handled_.begin(), self->handled_.end(), window) != self->handled_.end()) return TRUE;
+  if (self->handle_(window)) self->handled_.push_back(window);
+  return TRUE;
+}
+
+DialogAnswerer::DialogAnswerer(std::function<int(HWND)> answer)
+    : answer_(std::move(answer)), poller_(DIALOG_CLASS, [this](HWND dialog) { return Answer(dialog); }) {}
 
 DialogAnswerer::DialogAnswerer(int command) : DialogAnswerer([command](HWND) { return command; }) {}
 
-DialogAnswerer::~DialogAnswerer() {
-  KillTimer(nullptr, timer_);
-  g_active = nullptr;
+bool DialogAnswerer::Answer(HWND dialog) {
+  int command = answer_(dialog);
+  if (command == 0) return false;
+  HWND textControl = GetDlgItem(dialog, MESSAGE_BOX_TEXT_ID);
+  seen_.push_back({WindowText(dialog), textControl ? WindowText(textControl) : std::string()});
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
+  return true;
 }
 
-void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_active) EnumThreadWindows(GetCurrentThreadId(), OnWindow, reinterpret_cast<LPARAM>(g_active));
-}
-
-BOOL CALLBACK DialogAnswerer::OnWindow(HWND window, LPARAM parameter) {
-  auto* self = reinterpret_cast<DialogAnswerer*>(parameter);
-  char className[32] = "";
-  GetClassNameA(window, className, sizeof className);
-  if (std::string(className) != "#32770" || !IsWindowVisible(window)) return TRUE;
-  if (std::find(self->handled_.begin(), self->handled_.end(), window) != self->handled_.end()) return TRUE;
-  int command = self->answer_(window);
-  if (command == 0) return TRUE;
-  HWND textControl = GetDlgItem(window, MESSAGE_BOX_TEXT_ID);
-  self->seen_.push_back({WindowText(window), textControl ? WindowText(textControl) : std::string()});
-  self->handled_.push_back(window);
-  PostMessageA(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(window, command)));
-  return TRUE;
-}
+MenuPicker::MenuPicker(int entry)
+    : poller_(POPUP_MENU_CLASS, [entry](HWND menu) {
+        // The menu's loop reads these keys from the thread's queue.
+        for (int i = 0; i <= entry; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+        return true;
+      }) {}
 
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
   const DWORD start = GetTickCount();

@@ -13,6 +13,27 @@ struct SeenDialog {
   std::string text;  // a message box's text; empty for other dialogs
 };
 
+// Offers each visible top-level window of this thread with the class
+// |className| to |handle| until it returns true for it.
+class WindowPoller {
+ public:
+  WindowPoller(const char* className, std::function<bool(HWND window)> handle);
+  ~WindowPoller();
+  WindowPoller(const WindowPoller&) = delete;
+  WindowPoller& operator=(const WindowPoller&) = delete;
+
+  int handled() const { return static_cast<int>(handled_.size()); }
+
+ private:
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD);
+  static BOOL CALLBACK OnWindow(HWND window, LPARAM self);
+
+  std::string className_;
+  std::function<bool(HWND)> handle_;
+  std::vector<HWND> handled_;
+  UINT_PTR timer_ = 0;
+};
+
 class DialogAnswerer {
  public:
   // |answer| gets each new dialog and returns the command that closes it
@@ -20,20 +41,30 @@ class DialogAnswerer {
   explicit DialogAnswerer(std::function<int(HWND dialog)> answer);
   // Closes every dialog with |command|.
   explicit DialogAnswerer(int command);
-  ~DialogAnswerer();
   DialogAnswerer(const DialogAnswerer&) = delete;
   DialogAnswerer& operator=(const DialogAnswerer&) = delete;
 
   const std::vector<SeenDialog>& seen() const { return seen_; }
 
  private:
-  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
-  static BOOL CALLBACK OnWindow(HWND window, LPARAM self);
+  bool Answer(HWND dialog);
 
   std::function<int(HWND)> answer_;
   std::vector<SeenDialog> seen_;
-  std::vector<HWND> handled_;
-  UINT_PTR timer_ = 0;
+  WindowPoller poller_;
+};
+
+// Chooses an entry of every popup menu this thread opens, with the keys a
+// user presses: down to |entry| (counting from 0, separators skipped), then
+// Enter.
+class MenuPicker {
+ public:
+  explicit MenuPicker(int entry);
+
+  int picked() const { return poller_.handled(); }
+
+ private:
+  WindowPoller poller_;
 };
 
 // Pumps this thread's messages until |done| holds or |limitMs| passed;
