@@ -22,13 +22,8 @@ timeout 600 cmake -S . -B "$build" -G "Unix Makefiles" \
 timeout 3600 cmake --build "$build" -j 2 >/dev/null || { echo "build failed" >&2; exit 1; }
 find "$build" -name '*.gcda' -delete
 
-export WINEPREFIX="$top/build/wine-coverage/prefix"
-rm -rf "$top/build/wine-coverage"
-mkdir -p "$top/build/wine-coverage"
 . scripts/wine-env.sh
-trap stop_private_session EXIT
-start_private_display || exit 1
-prepare_prefix
+start_fresh_session "$top/build/wine-coverage" || exit 1
 # The benchmark is a measurement, not a test: what only it reaches is not covered.
 timeout 2400 ctest --test-dir "$build" -E bench_smoke --output-on-failure | tail -3
 stop_private_session

@@ -12,14 +12,8 @@ for preset in win64 win32; do
   timeout 2400 cmake --build --preset "$preset" || { echo "build $preset failed" >&2; exit 1; }
 done
 
-export WINEPREFIX="$top/build/wine-test/prefix"
-rm -rf "$top/build/wine-test"
-mkdir -p "$top/build/wine-test"
 . scripts/wine-env.sh
-trap stop_private_session EXIT
-
-start_private_display || exit 1
-prepare_prefix
+start_fresh_session "$top/build/wine-test" || exit 1
 
 # Both programs run in the one prefix: made after wine32 was installed, it runs
 # 32-bit and 64-bit programs side by side. Each ctest prints its own summary.

@@ -1,5 +1,5 @@
 # Sourced by the scripts: a private Xvfb display and a Wine prefix of our own.
-# Callers set WINEPREFIX before sourcing; everything started here is stopped by
+# Callers set WINEPREFIX, or call start_fresh_session; everything started here is stopped by
 # stop_private_session, by its own process id or prefix, never by name.
 
 export WINEDEBUG=-all
@@ -57,4 +57,15 @@ stop_private_session() {
     wait "$XVFB_PID" 2>/dev/null
     XVFB_PID=""
   fi
+}
+
+# A fresh prefix in folder $1 (emptied first) on a private display, both
+# stopped when the calling script exits.
+start_fresh_session() {
+  export WINEPREFIX="$1/prefix"
+  rm -rf "$1"
+  mkdir -p "$1"
+  trap stop_private_session EXIT
+  start_private_display || return 1
+  prepare_prefix
 }
