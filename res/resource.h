@@ -161,3 +161,10 @@
 // The column popup opens the details sheet on page (id - FIRST).
 #define IDM_FOLDER_DETAILS_PAGE_FIRST 45800
 #define IDM_FOLDER_DETAILS_PAGE_LAST 45810
+
+// Export to a text file
+#define IDS_EXPORT_TITLE 22
+#define IDD_EXPORT_OPTIONS 113
+#define IDC_REPORT_SHOWN_ONLY 1004
+#define IDC_REPORT_WHOLE_TREE 1056
+#define IDC_REPORT_BRANCH 1057

@@ -31,6 +31,7 @@
 #include "pane/row_painter.h"
 #include "pane/sorting.h"
 #include "pane/status_text.h"
+#include "reports/export_file.h"
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
@@ -76,6 +77,7 @@ void OnClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 void OnHelp(HWND window) { ShowHelp(window, 0); }
 void OnCustomizeToolbar(HWND) { CustomizeToolbar(); }
 void OnDiskInformation(HWND window) { ShowDiskInformation(window, CurrentFolder); }
+void OnExportToFile(HWND window) { ExportTreeCommand(window); }
 
 struct CommandRoute {
   UINT id;
@@ -133,7 +135,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_PRINT_TREE, CommandNotYetAvailable},
     {IDM_DISK_INFORMATION, OnDiskInformation},
     {IDM_FOLDER_DETAILS, CommandNotYetAvailable},
-    {IDM_EXPORT_TO_FILE, CommandNotYetAvailable},
+    {IDM_EXPORT_TO_FILE, OnExportToFile},
     {IDM_RENAME, CommandNotYetAvailable},
     {IDM_CUT, CommandNotYetAvailable},
     {IDM_PASTE, CommandNotYetAvailable},
