@@ -96,17 +96,6 @@ std::string ModifiedDate(const std::string& path) {
   return FormatShortDate(data.ftLastWriteTime, text, sizeof text);
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  std::string bytes;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return bytes;
-  char buffer[4096];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-  CloseHandle(file);
-  return bytes;
-}
-
 class ExportTest : public ScannedWindowTest {
  protected:
   void SetUp() override {
