@@ -17,7 +17,7 @@
 #include "pane/formatting.h"
 #include "pane/pane_controls.h"
 #include "pane/row_painter.h"
-#include "reports/report_walk.h"
+#include "reports/report_source.h"
 #include "resource.h"
 
 namespace {
@@ -25,7 +25,6 @@ namespace {
 constexpr char FILE_FILTERS[] = "Text Files (*.txt)\0*.TXT\0All Files (*.*)\0*.*\0";
 constexpr char LINE_END[] = "\r\n";
 constexpr int LABEL_MAX = 261;  // 260 characters and the terminator
-constexpr int HEADER_TITLE_MAX = 128;
 
 struct ExportDialogState {
   ReportOptions* options;
@@ -105,16 +104,7 @@ class ExportFile {
 std::string TitleLine(HWND header) {
   std::string line;
   const int items = header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
-  for (int index = 0; index < items; ++index) {
-    char title[HEADER_TITLE_MAX] = "";
-    HDITEMA item = {};
-    item.mask = HDI_TEXT;
-    item.pszText = title;
-    item.cchTextMax = sizeof title;
-    SendMessageA(header, HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
-    line += title;
-    line += '\t';
-  }
+  for (int index = 0; index < items; ++index) line += HeaderItemTitle(header, index) + '\t';
   return line + "\tNested Level" + LINE_END;
 }
 

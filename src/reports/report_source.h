@@ -1,10 +1,12 @@
-// What the export and the printout list: a branch of the active tree, each
-// folder before its children, with its level below the starting folder.
+// What the export and the printout read: the folders of a branch of the
+// active tree, each before its children with its level below the starting
+// folder, and the column titles of the header.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 
 // The choices of the export and print dialogs, for one report.
 struct ReportOptions {
@@ -22,3 +24,6 @@ void WalkReportItems(HWND tree, HTREEITEM start, bool allLevels, bool withSiblin
 
 // The selected folder of |tree|, or null.
 HTREEITEM ReportCaret(HWND tree);
+
+// The title of the header's item |index| (0 is the name column).
+std::string HeaderItemTitle(HWND header, int index);

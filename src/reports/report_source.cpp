@@ -1,8 +1,10 @@
-#include "reports/report_walk.h"
+#include "reports/report_source.h"
 
 #include "model/tree_items.h"
 
 namespace {
+
+constexpr int HEADER_TITLE_MAX = 128;
 
 bool IsExpanded(HWND tree, HTREEITEM item) {
   return (SendMessageA(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
@@ -24,3 +26,13 @@ void WalkReportItems(HWND tree, HTREEITEM start, bool allLevels, bool withSiblin
 }
 
 HTREEITEM ReportCaret(HWND tree) { return TreeNext(tree, nullptr, TVGN_CARET); }
+
+std::string HeaderItemTitle(HWND header, int index) {
+  char title[HEADER_TITLE_MAX] = "";
+  HDITEMA item = {};
+  item.mask = HDI_TEXT;
+  item.pszText = title;
+  item.cchTextMax = sizeof title;
+  SendMessageA(header, HDM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+  return title;
+}
