@@ -161,3 +161,14 @@
 // The column popup opens the details sheet on page (id - FIRST).
 #define IDM_FOLDER_DETAILS_PAGE_FIRST 45800
 #define IDM_FOLDER_DETAILS_PAGE_LAST 45810
+
+// Export to a text file and printing.  The print dialog's own radio buttons
+// (rad1 to rad3 of the system's template) carry the two tree choices.
+#define IDS_PRINT_PAGE_HEADER 6
+#define IDS_EXPORT_TITLE 22
+#define IDD_PRINT_TREE 103
+#define IDD_EXPORT_OPTIONS 113
+#define IDC_REPORT_SHOWN_ONLY 1004
+#define IDC_REPORT_WHOLE_TREE 1056
+#define IDC_REPORT_BRANCH 1057
+#define IDC_REPORT_PAGES 1058

@@ -3,6 +3,8 @@
 #   scripts/run.sh [FOLDER]                      show FOLDER (a Linux or Windows path) as the only root
 #   scripts/run.sh --screenshot FILE [FOLDER]    run on a private Xvfb display and save a PNG
 #                                                once the scans have settled
+# The prefix has a printer named "PDF": each printed job becomes a PDF file in
+# build/wine-run/printed.
 set -u
 cd "$(dirname "$0")/.." || exit 1
 top=$(pwd)
@@ -19,7 +21,7 @@ done
 
 timeout 1800 bash scripts/setup-tools.sh || exit 1
 timeout 600 cmake --preset win64 >/dev/null || exit 1
-timeout 2400 cmake --build --preset win64 --target Pelvanor || exit 1
+timeout 2400 cmake --build --preset win64 --target Pelvanor install_printer || exit 1
 
 # A prefix of the viewer's own, kept between runs so its settings persist.
 export WINEPREFIX="$top/build/wine-run/prefix"
@@ -27,6 +29,23 @@ mkdir -p "$top/build/wine-run"
 . scripts/wine-env.sh
 
 exe="$top/build/win64/Pelvanor.exe"
+printed="$top/build/wine-run/printed"
+
+# Wine's PostScript driver hands each job to this script, which makes it a
+# PDF; no print daemon is needed.  The port must hold no comma.
+install_pdf_printer() {
+  mkdir -p "$printed"
+  case "$printed" in *,*|*\'*) echo "no PDF printer: $printed holds a comma or a quote" >&2; return 0 ;; esac
+  cat > "$printed/.print-job.sh" <<'JOB'
+cd "$(dirname "$0")" || exit 1
+ps2pdf - "pelvanor-$(date +%Y%m%d-%H%M%S)-$$.pdf"
+JOB
+  if timeout 60 wine "$top/build/win64/install_printer.exe" PDF "sh '$printed/.print-job.sh'" >/dev/null 2>&1; then
+    echo "Printer \"PDF\": printed pages go to $printed"
+  else
+    echo "could not install the PDF printer" >&2
+  fi
+}
 args=()
 # Only once the display is chosen: winepath starts the prefix's wineserver,
 # and the windows of a server started without the display never show on it.
@@ -41,6 +60,7 @@ folder_argument() {
 if [ -z "$shot" ]; then
   [ -n "${DISPLAY:-}" ] || { echo "no DISPLAY; use --screenshot FILE to run on a private display" >&2; exit 1; }
   prepare_prefix
+  install_pdf_printer
   folder_argument
   wine "$exe" "${args[@]}"
   exit $?
@@ -49,6 +69,7 @@ fi
 trap stop_private_session EXIT
 start_private_display || exit 1
 prepare_prefix
+install_pdf_printer
 folder_argument
 wine "$exe" "${args[@]}" >/dev/null 2>&1 &
 # A fresh display and prefix take several seconds before the window shows;

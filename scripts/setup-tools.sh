@@ -26,6 +26,9 @@ have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
 have_cmd xwd || need+=(x11-apps)
 [ -x /usr/bin/convert ] || need+=(imagemagick)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
+# The test printer and run.sh's PDF printer turn PostScript into PDF, text and pictures.
+have_cmd ps2pdf || need+=(ghostscript)
+have_cmd pdftotext || need+=(poppler-utils)
 
 have_locales() { locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && locale -a 2>/dev/null | grep -qi '^zh_TW\.utf-\?8$'; }
 have_locales || { [ -d /usr/share/i18n/charmaps ] || need+=(locales); }

@@ -32,6 +32,8 @@
 #include "pane/row_painter.h"
 #include "pane/sorting.h"
 #include "pane/status_text.h"
+#include "reports/export_file.h"
+#include "reports/print_tree.h"
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
@@ -77,6 +79,8 @@ void OnClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 void OnHelp(HWND window) { ShowHelp(window, 0); }
 void OnCustomizeToolbar(HWND) { CustomizeToolbar(); }
 void OnDiskInformation(HWND window) { ShowDiskInformation(window, CurrentFolder); }
+void OnExportToFile(HWND window) { ExportTreeCommand(window); }
+void OnPrintTree(HWND window) { PrintTreeCommand(window); }
 
 struct CommandRoute {
   UINT id;
@@ -131,10 +135,10 @@ const CommandRoute COMMANDS[] = {
     {IDM_FIND_FOLDERS, CommandNotYetAvailable},
     {IDM_CLEAR_ALL_TAGS, CommandNotYetAvailable},
     {IDM_DELETE, CommandNotYetAvailable},
-    {IDM_PRINT_TREE, CommandNotYetAvailable},
+    {IDM_PRINT_TREE, OnPrintTree},
     {IDM_DISK_INFORMATION, OnDiskInformation},
     {IDM_FOLDER_DETAILS, CommandNotYetAvailable},
-    {IDM_EXPORT_TO_FILE, CommandNotYetAvailable},
+    {IDM_EXPORT_TO_FILE, OnExportToFile},
     {IDM_RENAME, CommandNotYetAvailable},
     {IDM_CUT, CommandNotYetAvailable},
     {IDM_PASTE, CommandNotYetAvailable},

@@ -168,15 +168,10 @@ HTREEITEM ItemIn(HWND tree, const FolderNode* node) {
   return tree && tree == Panes.findTree ? node->findItem : node->mainItem;
 }
 
-struct Cell {
-  double value;
-  bool complete;
-  bool isDate;
-  char date[DATE_TEXT_MAX];
-};
+}  // namespace
 
-Cell CellOf(const ColumnInfo& column, FolderNode* node, const NodeSizeTriple& sizes) {
-  Cell cell = {0, true, false, ""};
+RowCell RowCellOf(const ColumnInfo& column, FolderNode* node, const NodeSizeTriple& sizes) {
+  RowCell cell = {0, true, false, ""};
   uint8_t flags = node->flags;
   switch (column.id) {
     case COLUMN_TOTAL:
@@ -226,6 +221,8 @@ Cell CellOf(const ColumnInfo& column, FolderNode* node, const NodeSizeTriple& si
   }
   return cell;
 }
+
+namespace {
 
 double DriveBarBase(const DriveRootNode* drive) {
   double capacity = drive->totalBytes;
@@ -321,7 +318,7 @@ void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const Paint
       DiagnosticSink(1, "No info on column.");
       break;
     }
-    const Cell cell = CellOf(*column, node, sizes);
+    const RowCell cell = RowCellOf(*column, node, sizes);
     const int cellLeft = left;
     const int right = left + width;
     left = right;

@@ -6,8 +6,11 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "pane/formatting.h"
+
 struct ColumnInfo;
 struct FolderNode;
+struct NodeSizeTriple;
 
 // One detail column as the header shows it, in display order.
 struct PaintColumn {
@@ -30,6 +33,16 @@ constexpr int CELL_TEXT_MARGIN = 2;
 // font selected into |dc|, margins included; 0 when the text cannot be
 // measured.  Follows the current size display (units or exact bytes).
 int WidestCellWidth(HDC dc, const ColumnInfo& column);
+
+// One cell's value as the row shows it (sizes in the current size measure),
+// and whether it is still being counted.  Export writes the same values.
+struct RowCell {
+  double value;
+  bool complete;
+  bool isDate;
+  char date[DATE_TEXT_MAX];  // the short date of a date column
+};
+RowCell RowCellOf(const ColumnInfo& column, FolderNode* node, const NodeSizeTriple& sizes);
 
 // The detail columns of |header| (items 1 on; item 0 is the name column).
 // Returns how many were written to |columns|, at most |maxColumns|.

@@ -295,7 +295,7 @@ std::map<int, std::wstring> DialogControls(HWND owner, LANGID language, int id) 
 TEST(Dialogs, ScanAndDiskInformationExistInBothLanguagesWithTheSameControls) {
   HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
   ASSERT_TRUE(owner);
-  for (int id : {IDD_SCAN, IDD_DISK_INFORMATION}) {
+  for (int id : {IDD_SCAN, IDD_DISK_INFORMATION, IDD_EXPORT_OPTIONS, IDD_PRINT_TREE}) {
     SCOPED_TRACE(testing::Message() << "dialog " << id);
     const std::map<int, std::wstring> simplified = DialogControls(owner, SIMPLIFIED, id);
     const std::map<int, std::wstring> traditional = DialogControls(owner, TRADITIONAL, id);

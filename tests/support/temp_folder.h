@@ -31,3 +31,5 @@ void RemoveRecursively(const std::wstring& path);
 std::wstring Widen(const std::string& text);
 // In the ANSI code page; empty when the code page cannot hold every character.
 std::string Narrow(const std::wstring& text);
+// A whole file's bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
