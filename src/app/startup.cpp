@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "shell/ansi_paths.h"
+
 #include <commctrl.h>
 #include <ole2.h>
 #include <shlobj.h>
@@ -64,8 +66,7 @@ void TakeCommandLineFolder(const char* commandLine) {
   const DWORD length = GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr);
   if (length == 0 || length >= sizeof full) return;
   // The tree's paths end without a backslash, except a drive's own.
-  char* last = CharPrevA(full, full + length);
-  if (length > DRIVE_ROOT_LENGTH && last == full + length - 1 && *last == '\\') *last = 0;
+  if (length > DRIVE_ROOT_LENGTH && EndsWithSeparator(full)) full[length - 1] = 0;
   if (!SetCurrentDirectoryA(full)) return;
   StartFolderGiven = true;
   lstrcpynA(startPath, full, MAX_PATH);
