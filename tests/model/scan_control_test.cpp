@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "app/diagnostics.h"
 #include "app/process_state.h"
 #include "app/resource_text.h"
 #include "app/scan_dialog.h"
@@ -15,6 +14,7 @@
 #include "pane/pane_controls.h"
 #include "resource.h"
 #include "settings/settings_record.h"
+#include "support/diagnostic_log.h"
 #include "support/dialog_answerer.h"
 #include "support/node_lock_holder.h"
 #include "support/temp_folder.h"
@@ -22,14 +22,10 @@
 
 namespace {
 
-std::string g_diagnostics;
-
 class ScanControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ApplyDefaultSettings(&Settings);
-    g_diagnostics.clear();
-    SetDiagnosticObserver([](int, const char* text) { g_diagnostics += text; });
     top = panes.AddTopNode();
     driveC = panes.AddDriveRoot(top, "C:\\");
     driveD = panes.AddDriveRoot(top, "D:\\");
@@ -45,7 +41,6 @@ class ScanControlTest : public ::testing::Test {
   }
   void TearDown() override {
     EXPECT_TRUE(PumpUntil([] { return WorkerCount() == 0; })) << "a worker did not end";
-    SetDiagnosticObserver(nullptr);
     CurrentFolder = nullptr;
   }
 
@@ -59,6 +54,7 @@ class ScanControlTest : public ::testing::Test {
     EXPECT_EQ(1, folderC->subfolderCount);
   }
 
+  DiagnosticLog log;
   TestPanes panes;
   TempFolder onC;
   TempFolder onD{"D:\\"};
@@ -69,52 +65,37 @@ class ScanControlTest : public ::testing::Test {
   FolderNode* folderD = nullptr;
 };
 
-TEST_F(ScanControlTest, TwoDrivesScanSideBySideAndOneDriveTakesOneScan) {
+TEST_F(ScanControlTest, DrivesScanSideBySideOneScanEachAndAStoppedDriveTakesANewOne) {
   {
     NodeLockHolder busy(folderC);  // the C: scan waits for this folder
     ASSERT_NE(nullptr, StartWorker(FolderScanWorker, folderC));
     ASSERT_TRUE(PumpUntil([&] { return driveC->activeScan != nullptr; }));
-
-    // A second scan of C: ends at once without scanning.
-    StartWorker(DriveScanWorker, driveC);
+    WorkerRecord* first = driveC->activeScan;
+    StartWorker(DriveScanWorker, driveC);  // a second scan of C: ends at once without scanning
     ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 1; }));
     EXPECT_EQ(1, ActiveScans);
     EXPECT_EQ(SCAN_NONE, driveC->scanState);
-
     // D: runs to its end while C:'s scan is still in progress.
     ASSERT_NE(nullptr, StartWorker(FolderScanWorker, folderD));
     ASSERT_TRUE(PumpUntil([&] { return Complete(folderD) && !driveD->activeScan; }));
-    EXPECT_NE(nullptr, driveC->activeScan);
+    EXPECT_EQ(first, driveC->activeScan);
     EXPECT_EQ(SCAN_NONE, folderC->scanState);
-  }
-  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  EXPECT_EQ(0, ActiveScans);
-  EXPECT_EQ(nullptr, driveC->activeScan);
-  ExpectScannedC();
-  EXPECT_EQ(7000, folderD->ownBytes);
-  EXPECT_EQ(100, folderD->subtreeBytes);
-  EXPECT_EQ(7100, driveD->subtreeBytes);
-  EXPECT_EQ(8000, driveC->subtreeBytes);
-}
 
-TEST_F(ScanControlTest, StoppedDriveTakesANewScanAtOnce) {
-  {
-    NodeLockHolder busy(folderC);
-    StartWorker(FolderScanWorker, folderC);
-    ASSERT_TRUE(PumpUntil([&] { return driveC->activeScan != nullptr; }));
-    WorkerRecord* first = driveC->activeScan;
     EXPECT_EQ(1, StopDriveScan(folderC));
     EXPECT_EQ(nullptr, driveC->activeScan);
     EXPECT_EQ(0, StopDriveScan(folderC)) << "nothing left to stop";
-
     StartWorker(FolderScanWorker, folderC);
     ASSERT_TRUE(PumpUntil([&] { return driveC->activeScan && driveC->activeScan != first; }));
     EXPECT_EQ(2, WorkerCount());
   }
   // The old worker finishes its folder and stops; the new one scans it all.
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  EXPECT_EQ(0, ActiveScans);
+  EXPECT_EQ(nullptr, driveC->activeScan);
   ExpectScannedC();
   EXPECT_EQ(8000, driveC->subtreeBytes) << "both enumerations count once";
+  EXPECT_EQ(7000, folderD->ownBytes);
+  EXPECT_EQ(7100, driveD->subtreeBytes);
 }
 
 TEST_F(ScanControlTest, ARestartedScanMeetingTheStoppedOneInsideItsTreeFinishesBoth) {
@@ -150,20 +131,6 @@ TEST_F(ScanControlTest, NothingStartsOnceTheWindowIsClosing) {
   EXPECT_EQ(0, WorkerCount());
 }
 
-NodeLockHolder* g_releaseOnStop = nullptr;
-DriveRootNode* g_stoppingDrive = nullptr;
-WorkerRecord* g_stoppingWorker = nullptr;
-
-// Runs inside StopAllWorkers' message pump: lets the scan go on once it has
-// been asked to stop.
-void CALLBACK ReleaseWhenStopRequested(HWND, UINT, UINT_PTR timer, DWORD) {
-  if (g_releaseOnStop && g_stoppingWorker && g_stoppingWorker->stopRequested) {
-    KillTimer(nullptr, timer);
-    g_releaseOnStop->Release();
-    g_releaseOnStop = nullptr;
-  }
-}
-
 TEST_F(ScanControlTest, ExitStopsARunningScanWithinOneFolderWithoutTerminating) {
   StopAllWorkers();  // with nothing running it returns at once
   EXPECT_EQ(0, WorkerCount());
@@ -171,15 +138,12 @@ TEST_F(ScanControlTest, ExitStopsARunningScanWithinOneFolderWithoutTerminating) 
   NodeLockHolder busy(folderC);
   StartWorker(FolderScanWorker, folderC);
   ASSERT_TRUE(PumpUntil([&] { return driveC->activeScan != nullptr; }));
-  g_releaseOnStop = &busy;
-  g_stoppingDrive = driveC;
-  g_stoppingWorker = driveC->activeScan;
-  UINT_PTR timer = SetTimer(nullptr, 0, 20, ReleaseWhenStopRequested);
+  WorkerRecord* worker = driveC->activeScan;
+  busy.ReleaseWhen([&] { return worker->stopRequested != 0; });  // inside StopAllWorkers' pump
   StopAllWorkers();
-  KillTimer(nullptr, timer);
 
   EXPECT_EQ(0, WorkerCount());
-  EXPECT_EQ(std::string::npos, g_diagnostics.find("All Threads did not terminate normally."));
+  EXPECT_FALSE(log.Has("All Threads did not terminate normally."));
   EXPECT_EQ(SCAN_DONE, folderC->scanState);
   EXPECT_NE(0, folderC->flags & FILES_COUNTED);
   FolderNode* sub = panes.Child(folderC, "sub");
@@ -187,26 +151,39 @@ TEST_F(ScanControlTest, ExitStopsARunningScanWithinOneFolderWithoutTerminating) 
   EXPECT_EQ(SCAN_NONE, sub->scanState) << "queued folders stay unscanned";
 }
 
-TEST_F(ScanControlTest, CommandsFollowTheCurrentFolder) {
+TEST_F(ScanControlTest, CommandsFollowTheCurrentFolderAndStopWithoutADriveAsksFirst) {
   CurrentFolder = folderC;
   EXPECT_TRUE(CanStartScanOnCurrentDrive());
   EXPECT_FALSE(CurrentDriveIsScanning());
   {
-    NodeLockHolder busy(folderC);
+    NodeLockHolder busyC(folderC), busyD(folderD);
     RescanCurrentFolderCommand();  // 45000
-    ASSERT_TRUE(PumpUntil([] { return CurrentDriveIsScanning(); }));
+    StartWorker(FolderScanWorker, folderD);
+    ASSERT_TRUE(PumpUntil([&] { return CurrentDriveIsScanning() && driveD->activeScan; }));
     EXPECT_FALSE(CanStartScanOnCurrentDrive());
 
-    // 45212 on a drive that is being scanned says so instead of opening the dialog.
-    DialogAnswerer answer(IDOK);
-    ScanDiskCommand(panes.window());
-    ASSERT_EQ(1u, answer.seen().size());
-    EXPECT_EQ(ResourceString(IDS_SCAN_ALREADY_RUNNING), answer.seen()[0].text);
-    EXPECT_EQ(ResourceString(IDS_WINDOW_TITLE), answer.seen()[0].caption);
-
+    {
+      // 45212 on a drive that is being scanned says so instead of opening the dialog.
+      DialogAnswerer answer(IDOK);
+      ScanDiskCommand(panes.window());
+      ASSERT_EQ(1u, answer.seen().size());
+      EXPECT_EQ(ResourceString(IDS_SCAN_ALREADY_RUNNING), answer.seen()[0].text);
+      EXPECT_EQ(ResourceString(IDS_WINDOW_TITLE), answer.seen()[0].caption);
+    }
+    {
+      DialogAnswerer no(IDNO);
+      EXPECT_EQ(0, StopDriveScan(top));
+      ASSERT_EQ(1u, no.seen().size());
+      EXPECT_EQ(ResourceString(IDS_STOP_ALL_SCANS_QUESTION), no.seen()[0].text);
+      EXPECT_TRUE(CurrentDriveIsScanning() && driveD->activeScan);
+    }
     Settings.stopAllScans = 0;
     StopScanCommand();  // 45215, only the current drive
     EXPECT_FALSE(CurrentDriveIsScanning());
+    EXPECT_NE(nullptr, driveD->activeScan);
+    DialogAnswerer yes(IDYES);
+    StopDriveScan(nullptr);
+    EXPECT_EQ(nullptr, driveD->activeScan);
   }
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
 
@@ -216,24 +193,6 @@ TEST_F(ScanControlTest, CommandsFollowTheCurrentFolder) {
   ScanDiskCommand(panes.window());
   ASSERT_EQ(1u, answer.seen().size());
   EXPECT_EQ(ResourceString(IDS_CHOOSE_DRIVE_TO_SCAN), answer.seen()[0].text);
-}
-
-TEST_F(ScanControlTest, StopWithoutADriveAsksBeforeStoppingAll) {
-  {
-    NodeLockHolder busy(folderD);
-    StartWorker(FolderScanWorker, folderD);
-    ASSERT_TRUE(PumpUntil([&] { return driveD->activeScan != nullptr; }));
-    {
-      DialogAnswerer no(IDNO);
-      EXPECT_EQ(0, StopDriveScan(top));
-      ASSERT_EQ(1u, no.seen().size());
-      EXPECT_EQ(ResourceString(IDS_STOP_ALL_SCANS_QUESTION), no.seen()[0].text);
-      EXPECT_NE(nullptr, driveD->activeScan);
-    }
-    DialogAnswerer yes(IDYES);
-    StopDriveScan(nullptr);
-    EXPECT_EQ(nullptr, driveD->activeScan);
-  }
 }
 
 // The scan dialog as the user meets it, driven through its controls.

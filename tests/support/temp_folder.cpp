@@ -18,6 +18,11 @@ std::string Narrow(const std::wstring& text) {
   return narrow;
 }
 
+std::string NameEndingInBackslashByte() {
+  // The second byte of 淺 is 0x5C in code page 936, that of 功 in 950.
+  return Narrow(GetACP() == 950 ? L"\u6DFA\u529F" : L"\u529F\u6DFA");
+}
+
 void RemoveRecursively(const std::wstring& path) {
   std::wstring full = path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
   while (!full.empty() && full.back() == L'\\') full.pop_back();

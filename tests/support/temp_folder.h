@@ -31,3 +31,6 @@ void RemoveRecursively(const std::wstring& path);
 std::wstring Widen(const std::string& text);
 // In the ANSI code page; empty when the code page cannot hold every character.
 std::string Narrow(const std::wstring& text);
+// A name whose last byte is 0x5C, the backslash, in code page 936 or 950
+// (in any other code page an empty text).
+std::string NameEndingInBackslashByte();
