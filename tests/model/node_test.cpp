@@ -25,23 +25,6 @@ bool Retired(FolderNode* node) {
   return false;
 }
 
-TEST(FolderNodeRecord, RecordsComeZeroedWithTheirKindAndGoneOnceGivenBack) {
-  FolderNode* used = CreateFolderNode();
-  used->ownBytes = used->fileCount = 7;
-  FreeNodeRecord(used);
-  EXPECT_FALSE(IsFolderNode(used)) << "a record given back fails the check";
-  FolderNode* folder = CreateFolderNode();  // may be |used| again
-  DriveRootNode* drive = CreateDriveRootNode();
-  FolderNode* top = CreateTopNode();
-  EXPECT_EQ(NODE_FOLDER, folder->kind);
-  EXPECT_EQ(NODE_DRIVE_ROOT, drive->kind);
-  EXPECT_EQ(drive, drive->root);
-  EXPECT_EQ(nullptr, folder->root);
-  EXPECT_EQ(0, folder->ownBytes + folder->fileCount + drive->subtreeAllocated);
-  EXPECT_TRUE(IsFolderNode(folder) && IsFolderNode(top) && IsDriveRoot(drive));
-  for (FolderNode* node : {folder, static_cast<FolderNode*>(drive), top}) FreeNodeRecord(node);
-}
-
 TEST(FolderNodeRecord, InvalidPointersFailTheChecksWithoutFaulting) {
   auto* garbage = reinterpret_cast<FolderNode*>(0x10);
   EXPECT_FALSE(IsFolderNode(nullptr) || IsFolderNode(garbage));
@@ -150,7 +133,7 @@ TEST_F(NodeRemovalTest, DeletingABranchSubtractsEachDescendantOnceAndTakesItsFin
   Delete(a);
   EXPECT_EQ(driveBytes - 4000, drive->subtreeBytes);
   EXPECT_EQ(driveAllocated - branchAllocated, drive->subtreeAllocated);
-  EXPECT_EQ(20, folder->subtreeBytes);
+  EXPECT_EQ(SizesText(0, 0, 4096, 20, 2 * 4096), Sizes(folder));
   EXPECT_EQ(1, folder->subfolderCount);
   for (FolderNode* gone : {a, b}) {
     EXPECT_FALSE(IsFolderNode(gone));
@@ -162,37 +145,26 @@ TEST_F(NodeRemovalTest, DeletingABranchSubtractsEachDescendantOnceAndTakesItsFin
   EXPECT_EQ(0, b->inFindList);
 }
 
-NMTREEVIEWA g_secondNotification;
-NodeLockHolder* g_held = nullptr;
-
-// Runs inside the first removal's wait for the node's lock.
-void CALLBACK NotifyAgainAndRelease(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
-  g_held->Release();
-  OnMainTreeDeleteItem(&g_secondNotification);
-}
-
 TEST_F(NodeRemovalTest, ADeleteNotificationArrivingWhileTheFirstWaitsChangesNothing) {
-  g_secondNotification = {};
-  g_secondNotification.hdr.hwndFrom = panes.tree();
-  g_secondNotification.hdr.code = TVN_DELETEITEMA;
-  g_secondNotification.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
-  g_secondNotification.itemOld.hItem = b->mainItem;
-  g_secondNotification.itemOld.lParam = reinterpret_cast<LPARAM>(b);
+  NMTREEVIEWA second = {};
+  second.hdr.hwndFrom = panes.tree();
+  second.hdr.code = TVN_DELETEITEMA;
+  second.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
+  second.itemOld.hItem = b->mainItem;
+  second.itemOld.lParam = reinterpret_cast<LPARAM>(b);
   {
     NodeLockHolder busy(b);  // the first removal waits for b, serving messages
-    g_held = &busy;
-    SetTimer(nullptr, 0, 20, NotifyAgainAndRelease);
+    busy.ReleaseWhen([] { return true; }, [&] { OnMainTreeDeleteItem(&second); });
     Delete(b);
   }
   EXPECT_EQ(driveBytes - 3000, drive->subtreeBytes);
+  EXPECT_EQ(SizesText(1, 1000, 2 * 4096, 0, 0), Sizes(a));
   EXPECT_EQ(0, a->subfolderCount);
-  EXPECT_EQ(0, a->subtreeBytes);
 
   // Without TVIF_PARAM the notification names no record at all.
-  g_secondNotification.itemOld.mask = TVIF_HANDLE;
-  g_secondNotification.itemOld.lParam = reinterpret_cast<LPARAM>(a);
-  OnMainTreeDeleteItem(&g_secondNotification);
+  second.itemOld.mask = TVIF_HANDLE;
+  second.itemOld.lParam = reinterpret_cast<LPARAM>(a);
+  OnMainTreeDeleteItem(&second);
   EXPECT_TRUE(IsFolderNode(a));
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "pane/formatting.h"
 
@@ -52,40 +53,30 @@ class FormattingTest : public ::testing::Test {
 };
 
 TEST_F(FormattingTest, GroupedNumbersKeepEveryDigit) {
-  const struct {
-    uint64_t value;
-    const char* text;
-  } cases[] = {
-      {0, "0"},
-      {999, "999"},
-      {1000, "1,000"},
-      {1000000, "1,000,000"},
-      {1002003004, "1,002,003,004"},
-      {4294967295u, "4,294,967,295"},
-      {4294967296ull, "4,294,967,296"},
-      {80000000000ull, "80,000,000,000"},
-      {UINT64_MAX, "18,446,744,073,709,551,615"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.text, Grouped(c.value)) << "value " << c.value;
+  const std::pair<uint64_t, const char*> cases[] = {{0, "0"},
+                                                    {999, "999"},
+                                                    {1000, "1,000"},
+                                                    {1000000, "1,000,000"},
+                                                    {1002003004, "1,002,003,004"},
+                                                    {4294967295u, "4,294,967,295"},
+                                                    {4294967296ull, "4,294,967,296"},
+                                                    {80000000000ull, "80,000,000,000"},
+                                                    {UINT64_MAX, "18,446,744,073,709,551,615"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(text, Grouped(value)) << "value " << value;
 }
 
 TEST_F(FormattingTest, SizeUnitIsChosenBeforeRounding) {
-  const struct {
-    double bytes;
-    const char* text;
-  } cases[] = {
-      {0, "0 bytes"},
-      {999, "999 bytes"},
-      {1000, "0.98KB"},
-      {1536, "1.50KB"},
-      {10240, "10.0KB"},
-      {1023487, "999KB"},
-      {1023999, "1000KB"},
-      {1048576000, "0.98GB"},
-      {5.0 * 1024 * 1024 * 1024, "5.00GB"},
-      {2000.0 * 1024 * 1024 * 1024, "2000GB"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.text, Size(c.bytes)) << "bytes " << c.bytes;
+  const std::pair<double, const char*> cases[] = {{0, "0 bytes"},
+                                                  {999, "999 bytes"},
+                                                  {1000, "0.98KB"},
+                                                  {1536, "1.50KB"},
+                                                  {10240, "10.0KB"},
+                                                  {1023487, "999KB"},
+                                                  {1023999, "1000KB"},
+                                                  {1048576000, "0.98GB"},
+                                                  {5.0 * 1024 * 1024 * 1024, "5.00GB"},
+                                                  {2000.0 * 1024 * 1024 * 1024, "2000GB"}};
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(text, Size(bytes)) << "bytes " << bytes;
 }
 
 TEST_F(FormattingTest, PercentagesCountsAndPairs) {

@@ -13,79 +13,64 @@
 #include "pane/row_painter.h"
 #include "pane/sorting.h"
 #include "settings/settings_record.h"
-#include "shell/shell_items.h"
 #include "support/folder_chain_test.h"
 #include "support/scratch_registry.h"
 #include "support/temp_folder.h"
-#include "support/test_panes.h"
 
 namespace {
 
-TEST(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
-  TempFolder temp;
+std::string Sign(int value) { return value < 0 ? "-" : value > 0 ? "+" : "0"; }
+std::string Compared(FolderNode* a, FolderNode* b, const ColumnInfo* column) {
+  return Sign(CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(column)));
+}
+
+using SortComparison = FolderChainTest;
+
+TEST_F(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
   temp.MakeFolder("alpha");
   temp.MakeFolder("beta");
-  FolderNode* a = CreateFolderNode();
-  FolderNode* b = CreateFolderNode();
-  a->absoluteIdList = IdListFromPath(temp.Path("alpha").c_str(), nullptr, nullptr);
-  b->absoluteIdList = IdListFromPath(temp.Path("beta").c_str(), nullptr, nullptr);
+  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  FolderNode* a = panes.Child(folder, "alpha");
+  FolderNode* b = panes.Child(folder, "beta");
+  ASSERT_TRUE(a && b);
   Settings.SizeMode = 0;
-  ColumnInfo total = {};
+  ColumnInfo total = {}, capacity = {};
   total.id = COLUMN_TOTAL;
-  total.ascending = 0;
-  a->subtreeBytes = 5ll << 30;  // 5 GiB
-  b->subtreeBytes = 3ll << 30;
-  auto compare = [&](FolderNode* x, FolderNode* y) {
-    return CompareNodes(reinterpret_cast<LPARAM>(x), reinterpret_cast<LPARAM>(y), reinterpret_cast<LPARAM>(&total));
-  };
-  EXPECT_LT(compare(a, b), 0) << "descending: the larger first";
-  total.ascending = 1;
-  EXPECT_GT(compare(a, b), 0);
-
-  b->subtreeBytes = a->subtreeBytes;
-  for (uint8_t ascending : {0, 1}) {
-    total.ascending = ascending;
-    EXPECT_LT(compare(a, b), 0) << "equal sizes go by name, ascending either way";
-    EXPECT_GT(compare(b, a), 0);
-  }
-  ColumnInfo capacity = {};
   capacity.id = COLUMN_CAPACITY;
-  EXPECT_LT(CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&capacity)),
-            0);
-  EXPECT_EQ(0, CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), 0)) << "no column, no order";
-  FreeNodeRecord(a);
-  FreeNodeRecord(b);
+  a->subtreeBytes = 5ll << 30;
+  std::string signs;  // a against b and b against a, descending then ascending
+  for (int64_t bBytes : {3ll << 30, 5ll << 30}) {
+    b->subtreeBytes = bBytes;
+    for (uint8_t ascending : {0, 1}) {
+      total.ascending = ascending;
+      signs += Compared(a, b, &total) + Compared(b, a, &total) + " ";
+    }
+  }
+  EXPECT_EQ("-+ +- -+ -+ ", signs) << "the larger first when descending; equal sizes by name, ascending either way";
+  EXPECT_EQ("-", Compared(a, b, &capacity)) << "folders have no capacity: by name";
+  EXPECT_EQ("0", Compared(a, b, nullptr)) << "no column, no order";
   Settings.SizeMode = 1;
 }
 
-class NameOrderTest : public FolderChainTest {};
-
-int SignOf(int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
-
-TEST_F(NameOrderTest, SiblingsComparedByNameKeepTheDesktopsOrder) {
+TEST_F(SortComparison, SiblingsComparedByNameKeepTheDesktopsOrder) {
   std::vector<std::string> names = {"alpha", "Alpha2", "a10", "a9", "_under", "Zeta", "zeta-b", "b c", "b-c", "10"};
-  const std::string chinese = Narrow(L"\u6570\u636E");
-  if (!chinese.empty()) names.push_back(chinese);
+  names.push_back(Narrow(L"\u6570\u636E"));
   for (const std::string& name : names) temp.MakeFolder(name);
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-  std::vector<FolderNode*> children;
-  for (const std::string& name : names) {
-    children.push_back(panes.Child(folder, name));
-    ASSERT_NE(nullptr, children.back()) << name;
-  }
   ColumnInfo byName = {};
   byName.id = COLUMN_NAME;
   byName.ascending = 1;
   IShellFolder* desktop = nullptr;
   ASSERT_EQ(S_OK, SHGetDesktopFolder(&desktop));
-  for (FolderNode* a : children) {
-    for (FolderNode* b : children) {
+  for (const std::string& first : names) {
+    for (const std::string& second : names) {
+      FolderNode* a = panes.Child(folder, first);
+      FolderNode* b = panes.Child(folder, second);
+      ASSERT_TRUE(a && b) << first << ", " << second;
       HRESULT shell = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);
       ASSERT_TRUE(SUCCEEDED(shell));
-      const int ours =
-          CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&byName));
-      EXPECT_EQ(SignOf(static_cast<short>(HRESULT_CODE(shell))), SignOf(ours))
-          << panes.ItemText(a) << " against " << panes.ItemText(b);
+      EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(a, b, &byName))
+          << first << " against " << second;
     }
   }
   desktop->Release();
@@ -146,7 +131,7 @@ class SortingTest : public FolderChainTest {
   HWND bar = nullptr;
 };
 
-TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChoose) {
+TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChooseButNeverTheCapacity) {
   ResortBranch(panes.tree(), TopItem(panes.tree()));
   EXPECT_EQ("big mid eq-a eq-b ", Order()) << "by total, largest first, ties by name";
   Click(COLUMN_TOTAL);
@@ -155,25 +140,17 @@ TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChoose) {
   EXPECT_EQ("big eq-a eq-b mid ", Order());
   EXPECT_EQ(COLUMN_NAME, SortColumn()->id);
 
-  // Newest first on the modified column.
-  SYSTEMTIME newest = {2030, 1, 0, 1, 0, 0, 0, 0};
-  FILETIME stamp;
-  SystemTimeToFileTime(&newest, &stamp);
-  panes.Child(folder, "mid")->lastWrite = stamp;
-  Click(COLUMN_MODIFIED);
-  EXPECT_EQ(0u, Order().find("mid ")) << Order();
-}
-
-TEST_F(SortingTest, CapacityHeaderNeverSorts) {
   for (int i = 0; i < DetailColumnCount(); ++i)
     if (DetailColumn(i)->id == COLUMN_CAPACITY) DetailColumn(i)->flags &= ~COLUMN_HIDDEN;
   RebuildHeader();
-  ResortBranch(panes.tree(), TopItem(panes.tree()));
-  const std::string before = Order();
-  ColumnInfo* sort = SortColumn();
   Click(COLUMN_CAPACITY);
-  EXPECT_EQ(before, Order());
-  EXPECT_EQ(sort, SortColumn());
+  EXPECT_EQ("big eq-a eq-b mid ", Order());
+  EXPECT_EQ(COLUMN_NAME, SortColumn()->id);
+
+  SYSTEMTIME newest = {2030, 1, 0, 1, 0, 0, 0, 0};
+  SystemTimeToFileTime(&newest, &panes.Child(folder, "mid")->lastWrite);
+  Click(COLUMN_MODIFIED);
+  EXPECT_EQ(0u, Order().find("mid ")) << "newest first: " << Order();
 }
 
 TEST_F(SortingTest, CollapsedBranchesKeepTheirOrderUntilExpanded) {

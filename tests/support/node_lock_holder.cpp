@@ -30,8 +30,9 @@ void NodeLockHolder::Release() {
   thread_ = nullptr;
 }
 
-void NodeLockHolder::ReleaseWhen(std::function<bool()> when) {
+void NodeLockHolder::ReleaseWhen(std::function<bool()> when, std::function<void()> then) {
   when_ = std::move(when);
+  then_ = std::move(then);
   g_timed = this;
   timer_ = SetTimer(nullptr, 0, 20, OnTimer);
 }
@@ -43,6 +44,7 @@ void CALLBACK NodeLockHolder::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
   self->timer_ = 0;
   g_timed = nullptr;
   self->Release();
+  if (self->then_) self->then_();
 }
 
 DWORD WINAPI NodeLockHolder::Hold(void* parameter) {

@@ -15,8 +15,8 @@ class NodeLockHolder {
   NodeLockHolder& operator=(const NodeLockHolder&) = delete;
   void Release();
   // Releases from a thread timer once |when| holds, so from inside whatever
-  // wait of the code under test serves this thread's messages.
-  void ReleaseWhen(std::function<bool()> when);
+  // wait of the code under test serves this thread's messages; then runs |then|.
+  void ReleaseWhen(std::function<bool()> when, std::function<void()> then = nullptr);
 
  private:
   static DWORD WINAPI Hold(void* self);
@@ -26,5 +26,6 @@ class NodeLockHolder {
   HANDLE release_;
   HANDLE thread_;
   std::function<bool()> when_;
+  std::function<void()> then_;
   UINT_PTR timer_ = 0;
 };
