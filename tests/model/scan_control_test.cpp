@@ -125,14 +125,7 @@ TEST_F(ScanControlTest, ARestartedScanMeetingTheStoppedOneInsideItsTreeFinishesB
   EXPECT_TRUE(Complete(folderD));
 }
 
-TEST_F(ScanControlTest, NothingStartsOnceTheWindowIsClosing) {
-  ShuttingDown = true;  // a device timer or a rescan may still fire while the shutdown pumps
-  EXPECT_EQ(nullptr, StartWorker(FolderScanWorker, folderC));
-  ShuttingDown = false;
-  EXPECT_EQ(0, WorkerCount());
-}
-
-TEST_F(ScanControlTest, ExitStopsARunningScanWithinOneFolderWithoutTerminating) {
+TEST_F(ScanControlTest, ExitStopsARunningScanWithinOneFolderAndThenNothingStarts) {
   StopAllWorkers();  // with nothing running it returns at once
   EXPECT_EQ(0, WorkerCount());
 
@@ -149,6 +142,10 @@ TEST_F(ScanControlTest, ExitStopsARunningScanWithinOneFolderWithoutTerminating) 
   FolderNode* sub = panes.Child(folderC, "sub");
   ASSERT_NE(nullptr, sub);
   EXPECT_EQ("unscanned, 0 of 0 reported", Progress(sub)) << "queued folders stay unscanned";
+  ShuttingDown = true;  // a device timer or a rescan may still fire while the shutdown pumps
+  EXPECT_EQ(nullptr, StartWorker(FolderScanWorker, folderC));
+  ShuttingDown = false;
+  EXPECT_EQ(0, WorkerCount()) << "nothing starts once the window is closing";
 }
 
 TEST_F(ScanControlTest, CommandsFollowTheCurrentFolderAndStopWithoutADriveAsksFirst) {

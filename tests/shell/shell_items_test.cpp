@@ -10,13 +10,11 @@
 
 namespace {
 
-// Answers GetDisplayNameOf in whichever STRRET form the test asks for.
+// Answers GetDisplayNameOf with |answer|; a wide answer is a copy of |wide|.
 class NamingFolder : public IShellFolder {
  public:
-  UINT form = STRRET_CSTR;
+  STRRET answer = {};
   std::wstring wide;
-  UINT offset = 0;
-  std::string narrow;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
     *out = nullptr;
@@ -37,20 +35,10 @@ class NamingFolder : public IShellFolder {
     return E_NOTIMPL;
   }
   HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET* out) override {
-    out->uType = form;
-    switch (form) {
-      case STRRET_WSTR: {
-        size_t bytes = (wide.size() + 1) * sizeof(WCHAR);
-        out->pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-        std::memcpy(out->pOleStr, wide.c_str(), bytes);
-        break;
-      }
-      case STRRET_OFFSET:
-        out->uOffset = offset;
-        break;
-      default:
-        lstrcpynA(out->cStr, narrow.c_str(), sizeof out->cStr);
-    }
+    *out = answer;
+    const size_t bytes = (wide.size() + 1) * sizeof(WCHAR);
+    if (answer.uType == STRRET_WSTR) out->pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (answer.uType == STRRET_WSTR) std::memcpy(out->pOleStr, wide.c_str(), bytes);
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE SetNameOf(HWND, LPCITEMIDLIST, LPCOLESTR, SHGDNF, LPITEMIDLIST*) override {
@@ -87,17 +75,17 @@ TEST(DisplayNames, EveryReturnFormEndsInTheBufferWithoutOverrunningIt) {
   NamingFolder folder;
   char out[SHELL_TEXT_MAX + 8];
   auto name = [&](UINT form, LPCITEMIDLIST item = nullptr) {
-    folder.form = form;
+    folder.answer.uType = form;
     std::memset(out, '#', sizeof out);
     return std::to_string(DisplayNameOf(&folder, item, SHGDN_NORMAL, out)) + " " + out;
   };
-  folder.narrow = "C form";
+  lstrcpyA(folder.answer.cStr, "C form");
   EXPECT_EQ("1 C form", name(STRRET_CSTR));
   folder.wide = L"wide form";
   EXPECT_EQ("1 wide form", name(STRRET_WSTR));
   // The offset form points into the identifier list itself.
   BYTE item[16] = {14, 0, 0, 0, 'i', 'n', ' ', 'i', 't', 'e', 'm', 0, 0, 0, 0, 0};
-  folder.offset = 4;
+  folder.answer.uOffset = 4;
   EXPECT_EQ("1 in item", name(STRRET_OFFSET, reinterpret_cast<LPCITEMIDLIST>(item)));
   folder.wide = std::wstring(400, L'w');
   EXPECT_EQ("0 ", name(STRRET_WSTR).substr(0, 2)) << "too long for the buffer";
