@@ -37,9 +37,7 @@ class MonitorReportTest : public FolderChainTest {
  protected:
   void SetUp() override {
     FolderChainTest::SetUp();
-    temp.MakeFolder("sub");
-    temp.MakeFile("sub\\d.bin", 5000);
-    temp.MakeFolder("other");
+    temp.Make({"sub", "sub\\d.bin:5000", "other"});
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
     sub = panes.Child(folder, "sub");
     other = panes.Child(folder, "other");

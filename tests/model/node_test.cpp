@@ -97,12 +97,7 @@ class NodeRemovalTest : public FolderChainTest {
   explicit NodeRemovalTest(bool paired = false) : FolderChainTest(paired) {}
   void SetUp() override {
     FolderChainTest::SetUp();
-    temp.MakeFolder("a");
-    temp.MakeFile("a\\f.bin", 1000);
-    temp.MakeFolder("a\\b");
-    temp.MakeFile("a\\b\\g.bin", 3000);
-    temp.MakeFolder("c");
-    temp.MakeFile("c\\h.bin", 20);
+    temp.Make({"a", "a\\f.bin:1000", "a\\b", "a\\b\\g.bin:3000", "c", "c\\h.bin:20"});
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
     a = panes.Child(folder, "a");
     b = panes.Child(a, "b");

@@ -141,10 +141,7 @@ TEST_F(RootListTest, RebuildKeepsDrivesTheirTotalsAndHidesWhatIsNotChosen) {
 
 TEST_F(RootListTest, StartPathShowsOnlyItsChainAndScansTheDeepestFolder) {
   TempFolder onD("D:\\");
-  onD.MakeFolder("DATA");
-  onD.MakeFolder("DATA\\PROJECTS");
-  onD.MakeFile("DATA\\PROJECTS\\plan.bin", 4321);
-  onD.MakeFile("DATA\\outside.bin", 999);
+  onD.Make({"DATA", "DATA\\PROJECTS", "DATA\\PROJECTS\\plan.bin:4321", "DATA\\outside.bin:999"});
   const std::string path = onD.Path("DATA\\PROJECTS");
   lstrcpynA(startPath, path.c_str(), MAX_PATH);
   StartFolderGiven = true;

@@ -34,13 +34,8 @@ class ScanControlTest : public ::testing::Test {
     top = panes.AddTopNode();
     driveC = panes.AddDriveRoot(top, "C:\\");
     driveD = panes.AddDriveRoot(top, "D:\\");
-    onC.MakeFile("a.bin", 5000);
-    onC.MakeFolder("sub");
-    onC.MakeFile("sub\\b.bin", 3000);
-    onC.MakeFolder("sub\\deeper");
-    onD.MakeFile("x.bin", 7000);
-    onD.MakeFolder("sub");
-    onD.MakeFile("sub\\y.bin", 100);
+    onC.Make({"a.bin:5000", "sub", "sub\\b.bin:3000", "sub\\deeper"});
+    onD.Make({"x.bin:7000", "sub", "sub\\y.bin:100"});
     folderC = panes.AddFolder(driveC, onC.Path());
     folderD = panes.AddFolder(driveD, onD.Path());
   }
@@ -101,8 +96,7 @@ TEST_F(ScanControlTest, DrivesScanSideBySideOneScanEachAndAStoppedDriveTakesANew
 }
 
 TEST_F(ScanControlTest, ARestartedScanMeetingTheStoppedOneInsideItsTreeFinishesBoth) {
-  onD.MakeFolder("sub\\inner");
-  onD.MakeFile("sub\\inner\\f.bin", 11);
+  onD.Make({"sub\\inner", "sub\\inner\\f.bin:11"});
   StartWorker(FolderScanWorker, folderD);
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
   FolderNode* sub = ChildNamed(panes.tree(), folderD, "sub");

@@ -19,14 +19,7 @@ const std::string DONE = "done counted complete, ";
 class ScanTest : public FolderChainTest {
  protected:
   // a: 0 bytes, b: one whole cluster, c: a cluster and a bit; sub holds d and an empty folder.
-  void MakeSample() {
-    temp.MakeFile("a.bin", 0);
-    temp.MakeFile("b.bin", 4096);
-    temp.MakeFile("c.bin", 5000);
-    temp.MakeFolder("sub");
-    temp.MakeFile("sub\\d.bin", 5000);
-    temp.MakeFolder("sub\\empty");
-  }
+  void MakeSample() { temp.Make({"a.bin:0", "b.bin:4096", "c.bin:5000", "sub", "sub\\d.bin:5000", "sub\\empty"}); }
   void ScanAll() { ASSERT_EQ(1, ScanSubtree(folder, true, nullptr)); }
 };
 
@@ -62,9 +55,7 @@ TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasuresOnTheRealDrive) {
 }
 
 TEST_F(ScanTest, FolderDatesRiseToTheLatestFileInside) {
-  temp.MakeFolder("sub");
-  temp.MakeFile("sub\\old.bin", 10);
-  temp.MakeFile("sub\\new.bin", 10);
+  temp.Make({"sub", "sub\\old.bin:10", "sub\\new.bin:10"});
   SYSTEMTIME future = {2031, 3, 0, 14, 12, 0, 0, 0};
   FILETIME late;
   SystemTimeToFileTime(&future, &late);
@@ -100,8 +91,7 @@ TEST_F(ScanTest, RescansChangeTheTotalsByWhatChangedOnDisk) {
   EXPECT_EQ(SizesText(0, 0, 0, 18096, 9 * C), Sizes(drive));
 
   temp.MakeFile("sub\\later.bin", 100);  // not seen: sub is not descended into
-  temp.MakeFolder("fresh");
-  temp.MakeFile("fresh\\f.bin", 300);
+  temp.Make({"fresh", "fresh\\f.bin:300"});
   ASSERT_EQ(1, ScanSubtree(folder, false, nullptr));
   FolderNode* fresh = panes.Child(folder, "fresh");
   ASSERT_NE(nullptr, fresh);
@@ -199,9 +189,7 @@ TEST_F(ScanTest, FolderNameOutsideTheCodePageIsReachedByItsShortName) {
   const std::wstring thai = Widen(temp.Path()) + L"\x0E01\x0E02";
   ASSERT_TRUE(CreateDirectoryW(thai.c_str(), nullptr));
   ASSERT_TRUE(CreateDirectoryW((thai + L"\\inner").c_str(), nullptr));
-  temp.MakeFolder("ab");
-  temp.MakeFile("ab\\x.bin", 30);
-  temp.MakeFile("plain.bin", 5000);
+  temp.Make({"ab", "ab\\x.bin:30", "plain.bin:5000"});
   ScanAll();
   EXPECT_EQ(SizesText(1, 5000, 3 * C, 30, 4 * C), Sizes(folder)) << "ab counted once, not as the Thai folder too";
   EXPECT_EQ(2, panes.ChildCount(folder));

@@ -27,8 +27,7 @@ std::string Compared(FolderNode* a, FolderNode* b, const ColumnInfo* column) {
 using SortComparison = FolderChainTest;
 
 TEST_F(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
-  temp.MakeFolder("alpha");
-  temp.MakeFolder("beta");
+  temp.Make({"alpha", "beta"});
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
   FolderNode* a = panes.Child(folder, "alpha");
   FolderNode* b = panes.Child(folder, "beta");
@@ -82,12 +81,7 @@ class SortingTest : public FolderChainTest {
   void SetUp() override {
     ClearSettingsKey();
     ApplyDefaultSettings(&Settings);
-    temp.MakeFolder("big");
-    temp.MakeFile("big\\f.bin", 90000);
-    temp.MakeFolder("mid");
-    temp.MakeFile("mid\\f.bin", 20000);
-    temp.MakeFolder("eq-b");
-    temp.MakeFolder("eq-a");
+    temp.Make({"big", "big\\f.bin:90000", "mid", "mid\\f.bin:20000", "eq-b", "eq-a"});
     FolderChainTest::SetUp();
     drive->scanState = SCAN_DONE;
     for (FolderNode* node : {top, static_cast<FolderNode*>(drive)})
@@ -155,9 +149,7 @@ TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChooseButNeverTheCapacit
 
 TEST_F(SortingTest, CollapsedBranchesKeepTheirOrderUntilExpanded) {
   FolderNode* big = panes.Child(folder, "big");
-  temp.MakeFolder("big\\z-large");
-  temp.MakeFile("big\\z-large\\f.bin", 50000);
-  temp.MakeFolder("big\\a-small");
+  temp.Make({"big\\z-large", "big\\z-large\\f.bin:50000", "big\\a-small"});
   ASSERT_EQ(1, ScanSubtree(big, true, nullptr));  // the scan sorts big's children by total
   auto firstChildOfBig = [&] {
     return panes.ItemText(NodeFromItem(panes.tree(), FirstChildItem(panes.tree(), big->mainItem)));

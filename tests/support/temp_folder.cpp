@@ -89,3 +89,13 @@ void TempFolder::MakeFile(const std::string& relative, uint64_t size) const {
 }
 
 void TempFolder::Remove(const std::string& relative) const { RemoveRecursively(Widen(Path(relative))); }
+
+void TempFolder::Make(std::initializer_list<std::string> entries) const {
+  for (const std::string& entry : entries) {
+    const size_t colon = entry.rfind(':');  // never a byte of a name, nor a trail byte
+    if (colon == std::string::npos)
+      MakeFolder(entry);
+    else
+      MakeFile(entry.substr(0, colon), std::stoull(entry.substr(colon + 1)));
+  }
+}

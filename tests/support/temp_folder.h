@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class TempFolder {
@@ -21,6 +22,8 @@ class TempFolder {
   // A file of |size| bytes; sizes above 4 GiB are made sparse (no disk space).
   void MakeFile(const std::string& relative, uint64_t size) const;
   void Remove(const std::string& relative) const;
+  // Folders ("sub") and files with their sizes ("sub\\d.bin:5000"), in order.
+  void Make(std::initializer_list<std::string> entries) const;
 
  private:
   std::string root_;  // ends in a backslash
