@@ -75,13 +75,19 @@ class DialogDescriptors : public ::testing::Test {
   HWND dialog_ = nullptr;
 };
 
-TEST_F(DialogDescriptors, RadioButtonsAndTheGroupTheySwitch) {
+TEST_F(DialogDescriptors, RadioButtonsTheirRunsAndTheGroupTheySwitch) {
   ApplyDescriptor(dialog_, "rr D(b)", {RADIO_1, 1, RADIO_2, 0, 0, P});
   EXPECT_EQ("1E 0E D", States({RADIO_1, RADIO_2, P})) << "a switched-off group is disabled but stays visible";
   ApplyDescriptor(dialog_, "rr D(b)", {RADIO_1, 0, RADIO_2, 1, 1, P});
   EXPECT_EQ("0E 1E E", States({RADIO_1, RADIO_2, P})) << "the next call with the new state enables it again";
   ApplyDescriptor(dialog_, "rrr", {RADIO_3, 0, RADIO_1, 1, RADIO_2, 1});
   EXPECT_EQ("1E 0E 0E", States({RADIO_1, RADIO_2, RADIO_3})) << "the first selected id wins, whatever their order";
+  CheckDlgButton(dialog_, RADIO_2, BST_CHECKED);
+  ApplyDescriptor(dialog_, "r  r", {RADIO_1, 0, RADIO_3, 0});
+  EXPECT_EQ("0E", States({RADIO_2})) << "blanks stay inside the run; the unnamed middle button is cleared";
+  CheckDlgButton(dialog_, RADIO_2, BST_CHECKED);
+  ApplyDescriptor(dialog_, "r b r", {RADIO_1, 0, P, RADIO_3, 0});
+  EXPECT_EQ("1E", States({RADIO_2})) << "a 'b' ends the run, so the two runs span only their own ids";
 
   EnableWindow(GetDlgItem(dialog_, RADIO_3), FALSE);
   ShowWindow(GetDlgItem(dialog_, RADIO_2), SW_HIDE);
@@ -89,15 +95,6 @@ TEST_F(DialogDescriptors, RadioButtonsAndTheGroupTheySwitch) {
   EXPECT_EQ("1e 0E", States({RADIO_2, RADIO_3})) << "radio buttons inside a group are enabled, never shown";
   ApplyDescriptor(dialog_, "D(rr)", {0, RADIO_2, 1, RADIO_3, 0});
   EXPECT_EQ("1d 0D", States({RADIO_2, RADIO_3})) << "a disabled radio button still takes its value";
-}
-
-TEST_F(DialogDescriptors, RunWithoutSelectionClearsItsWholeRange) {
-  CheckDlgButton(dialog_, RADIO_2, BST_CHECKED);
-  ApplyDescriptor(dialog_, "r  r", {RADIO_1, 0, RADIO_3, 0});
-  EXPECT_EQ("0E", States({RADIO_2})) << "blanks stay inside the run; the unnamed middle button is cleared";
-  CheckDlgButton(dialog_, RADIO_2, BST_CHECKED);
-  ApplyDescriptor(dialog_, "r b r", {RADIO_1, 0, P, RADIO_3, 0});
-  EXPECT_EQ("1E", States({RADIO_2})) << "a 'b' ends the run, so the two runs span only their own ids";
 }
 
 TEST_F(DialogDescriptors, OutsideEveryGroupOnlyValuesChange) {
@@ -110,16 +107,15 @@ TEST_F(DialogDescriptors, OutsideEveryGroupOnlyValuesChange) {
 }
 
 TEST_F(DialogDescriptors, SizePageHidesTheSecondValueUnlessBetween) {
-  const char* descriptor = "rr D(bbbb S(bbbb))";
-  ApplyDescriptor(dialog_, descriptor,
-                  {RADIO_1, 1, RADIO_2, 0, 0, P, P + 1, P + 2, P + 3, 1, P + 4, P + 5, P + 6, P + 7});
-  EXPECT_EQ("DDDDDDDD", Plain(8)) << "size test off, relation between";
-  ApplyDescriptor(dialog_, descriptor,
-                  {RADIO_1, 0, RADIO_2, 1, 1, P, P + 1, P + 2, P + 3, 0, P + 4, P + 5, P + 6, P + 7});
-  EXPECT_EQ("EEEEeeee", Plain(8)) << "size test on, relation not between";
-  ApplyDescriptor(dialog_, descriptor,
-                  {RADIO_1, 0, RADIO_2, 1, 1, P, P + 1, P + 2, P + 3, 1, P + 4, P + 5, P + 6, P + 7});
-  EXPECT_EQ("EEEEEEEE", Plain(8));
+  auto sizePage = [&](bool testOn, bool between) {
+    ApplyDescriptor(
+        dialog_, "rr D(bbbb S(bbbb))",
+        {RADIO_1, !testOn, RADIO_2, testOn, testOn, P, P + 1, P + 2, P + 3, between, P + 4, P + 5, P + 6, P + 7});
+    return Plain(8);
+  };
+  EXPECT_EQ("DDDDDDDD", sizePage(false, true)) << "size test off, relation between";
+  EXPECT_EQ("EEEEeeee", sizePage(true, false)) << "size test on, relation not between";
+  EXPECT_EQ("EEEEEEEE", sizePage(true, true));
 }
 
 TEST_F(DialogDescriptors, GroupsNestAndRestoreTheStateBeforeThem) {

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "model/folder_node.h"
 #include "model/scanner.h"
 #include "model/tree_items.h"
 #include "pane/columns.h"
@@ -15,7 +14,6 @@
 #include "settings/settings_record.h"
 #include "support/folder_chain_test.h"
 #include "support/scratch_registry.h"
-#include "support/temp_folder.h"
 
 namespace {
 
@@ -26,14 +24,30 @@ std::string Compared(FolderNode* a, FolderNode* b, const ColumnInfo* column) {
 
 using SortComparison = FolderChainTest;
 
-TEST_F(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
-  temp.Make({"alpha", "beta"});
+TEST_F(SortComparison, NamesKeepTheDesktopsOrderSizesBeyond4GiBAndTiesGoByName) {
+  std::vector<std::string> names = {"alpha", "beta",   "Alpha2", "a10", "a9", "_under",
+                                    "Zeta",  "zeta-b", "b c",    "b-c", "10", Narrow(L"\u6570\u636E")};
+  for (const std::string& name : names) temp.MakeFolder(name);
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  ColumnInfo byName = {}, total = {}, capacity = {};
+  byName.id = COLUMN_NAME;
+  byName.ascending = 1;
+  IShellFolder* desktop = nullptr;
+  ASSERT_EQ(S_OK, SHGetDesktopFolder(&desktop));
+  for (const std::string& first : names) {
+    for (const std::string& second : names) {
+      FolderNode* a = panes.Child(folder, first);
+      FolderNode* b = panes.Child(folder, second);
+      ASSERT_TRUE(a && b) << first << ", " << second;
+      HRESULT shell = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);
+      EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(a, b, &byName)) << first << " / " << second;
+    }
+  }
+  desktop->Release();
+
   FolderNode* a = panes.Child(folder, "alpha");
   FolderNode* b = panes.Child(folder, "beta");
-  ASSERT_TRUE(a && b);
   Settings.SizeMode = 0;
-  ColumnInfo total = {}, capacity = {};
   total.id = COLUMN_TOTAL;
   capacity.id = COLUMN_CAPACITY;
   a->subtreeBytes = 5ll << 30;
@@ -49,30 +63,6 @@ TEST_F(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
   EXPECT_EQ("-", Compared(a, b, &capacity)) << "folders have no capacity: by name";
   EXPECT_EQ("0", Compared(a, b, nullptr)) << "no column, no order";
   Settings.SizeMode = 1;
-}
-
-TEST_F(SortComparison, SiblingsComparedByNameKeepTheDesktopsOrder) {
-  std::vector<std::string> names = {"alpha", "Alpha2", "a10", "a9", "_under", "Zeta", "zeta-b", "b c", "b-c", "10"};
-  names.push_back(Narrow(L"\u6570\u636E"));
-  for (const std::string& name : names) temp.MakeFolder(name);
-  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-  ColumnInfo byName = {};
-  byName.id = COLUMN_NAME;
-  byName.ascending = 1;
-  IShellFolder* desktop = nullptr;
-  ASSERT_EQ(S_OK, SHGetDesktopFolder(&desktop));
-  for (const std::string& first : names) {
-    for (const std::string& second : names) {
-      FolderNode* a = panes.Child(folder, first);
-      FolderNode* b = panes.Child(folder, second);
-      ASSERT_TRUE(a && b) << first << ", " << second;
-      HRESULT shell = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);
-      ASSERT_TRUE(SUCCEEDED(shell));
-      EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(a, b, &byName))
-          << first << " against " << second;
-    }
-  }
-  desktop->Release();
 }
 
 class SortingTest : public FolderChainTest {
