@@ -43,10 +43,13 @@ TEST_F(SortComparison, NamesKeepTheDesktopsOrderSizesBeyond4GiBAndTiesGoByName) 
       EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(a, b, &byName)) << first << " / " << second;
     }
   }
-  desktop->Release();
-
   FolderNode* a = panes.Child(folder, "alpha");
   FolderNode* b = panes.Child(folder, "beta");
+  // A folder and a child of another: the desktop compares the whole lists.
+  HRESULT shell = desktop->CompareIDs(0, folder->absoluteIdList, a->absoluteIdList);
+  EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(folder, a, &byName));
+  desktop->Release();
+
   Settings.SizeMode = 0;
   total.id = COLUMN_TOTAL;
   capacity.id = COLUMN_CAPACITY;
