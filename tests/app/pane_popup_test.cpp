@@ -1,4 +1,4 @@
-// The popup menu over a column of the folder pane.
+// The popup menu over a column of the folder pane, and where what it opens goes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,12 +7,10 @@
 #include <string>
 
 #include "app/pane_popup.h"
-#include "app/resource_text.h"
 #include "pane/pane_controls.h"
 #include "resource.h"
 #include "support/dialog_answerer.h"
-#include "support/main_window_run.h"
-#include "support/temp_folder.h"
+#include "support/main_window_test.h"
 
 namespace {
 
@@ -22,13 +20,13 @@ constexpr DWORD DIALOG_LIMIT_MS = 10000;
 TEST(PanePopup, EntriesNameTheColumnUnderTheMouse) {
   HMENU menu = BuildPanePopup(3);
   ASSERT_NE(nullptr, menu);
-  ASSERT_EQ(6, GetMenuItemCount(menu));
   const UINT expected[] = {IDM_DISK_INFORMATION, 0, IDM_FOLDER_DETAILS_PAGE_FIRST + 3, 0, IDM_FIND_FOLDERS,
                            IDM_TAG_FOLDERS};
+  ASSERT_EQ(6, GetMenuItemCount(menu));
   for (int i = 0; i < 6; ++i) EXPECT_EQ(expected[i], GetMenuItemID(menu, i)) << "entry " << i;
   char text[128] = "";
   GetMenuStringA(menu, 2, text, sizeof text, MF_BYPOSITION);
-  EXPECT_EQ(ResourceString(IDS_POPUP_FOLDER_DETAILS), text);
+  EXPECT_EQ(Narrow(L"文件夹详细资料(&D)..."), text);
   DestroyMenu(menu);
 }
 
@@ -38,23 +36,10 @@ POINT Centre(HWND window) {
   return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-// A right click at |client| in |window|, the button let go where it went down.
-void RightClick(HWND window, POINT client) {
-  POINT screen = client;
-  ClientToScreen(window, &screen);
-  SetCursorPos(screen.x, screen.y);
-  const LPARAM at = MAKELPARAM(client.x, client.y);
-  PostMessageA(window, WM_RBUTTONUP, 0, at);
-  SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
-}
+class PanePopupWindow : public MainWindowTest {};
 
-TEST(PanePopup, DiskInformationFromTheDetailListAndFromBlankTreeSpaceOpensOverTheMainWindow) {
-  TempFolder temp;
-  std::string path = temp.Path();
-  path.pop_back();
-  MainWindowRun run(path);
-  HWND window = run.Open();
-  ASSERT_NE(nullptr, window);
+TEST_F(PanePopupWindow, DiskInformationFromTheDetailListAndFromBlankTreeSpaceOpensOverTheMainWindow) {
+  Open();
   RECT tree;
   GetClientRect(Panes.mainTree, &tree);
   const struct {
@@ -73,7 +58,12 @@ TEST(PanePopup, DiskInformationFromTheDetailListAndFromBlankTreeSpaceOpensOverTh
       return IDOK;
     });
     MenuPicker first(0);
-    RightClick(click.window, click.client);
+    // A right click, the button let go where it went down.
+    POINT screen = click.client;
+    ClientToScreen(click.window, &screen);
+    SetCursorPos(screen.x, screen.y);
+    PostMessageA(click.window, WM_RBUTTONUP, 0, MAKELPARAM(click.client.x, click.client.y));
+    SendMessageA(click.window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(click.client.x, click.client.y));
     EXPECT_EQ(1, first.picked()) << click.where << ": the popup opened";
     ASSERT_TRUE(PumpUntil([&] { return !answer.seen().empty(); }, DIALOG_LIMIT_MS)) << click.where << ": no dialog";
     EXPECT_EQ(1u, answer.seen().size());
