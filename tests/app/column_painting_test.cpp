@@ -19,6 +19,7 @@
 #include "pane/row_painter.h"
 #include "resource.h"
 #include "settings/settings_record.h"
+#include "support/column_header.h"
 #include "support/main_window_test.h"
 #include "support/test_panes.h"
 
@@ -28,13 +29,6 @@ constexpr int MARGIN = 40;  // room left and right of the row, where nothing may
 constexpr int WIDER = 100;  // how much wider a header item is made to see its title whole
 constexpr int MAX_SCROLL_STEPS = 2000;
 constexpr COLORREF PAPER = RGB(255, 255, 255);
-
-int HeaderCount() { return Header_GetItemCount(ColumnHeader()); }
-RECT HeaderItemRect(int index) {
-  RECT rect = {};
-  Header_GetItemRect(ColumnHeader(), index, &rect);
-  return rect;
-}
 
 // The ink of each header item's title, as the header paints itself: inside
 // its raised edge, so the edge is not counted.
@@ -75,7 +69,7 @@ void ExpectTitlesWhole(const char* display) {
   SetWindowPos(header, nullptr, 0, 0, all, place.bottom - place.top, keep);
   const std::vector<int> shown = TitleInk();
   std::vector<int> widths;
-  for (int i = 0; i < HeaderCount(); ++i) widths.push_back(HeaderItemRect(i).right - HeaderItemRect(i).left);
+  for (int i = 0; i < HeaderCount(); ++i) widths.push_back(HeaderItemWidth(i));
   for (int i = 0; i < HeaderCount(); ++i) SetItemWidth(i, widths[i] + WIDER);
   const std::vector<int> roomy = TitleInk();
   for (int i = 0; i < HeaderCount(); ++i) SetItemWidth(i, widths[i]);
@@ -129,12 +123,6 @@ int ExpectCellsInside(const char* display, bool whole, int cells = MAX_DETAIL_CO
   return cut;
 }
 
-// The pane's horizontal scroll bar, as the user works it.
-void Scroll(WORD code, WORD position = 0) {
-  HWND host = GetParent(ColumnHeader());
-  SendMessageA(host, WM_HSCROLL, MAKEWPARAM(code, position), LPARAM(GetDlgItem(host, IDC_PANE_SCROLLBAR)));
-}
-
 class ColumnPainting : public MainWindowTest {};
 
 TEST_F(ColumnPainting, TitlesAndValuesStayInTheirCellsAndNarrowedValuesShowTheirStart) {
@@ -177,16 +165,13 @@ TEST_F(ColumnPainting, TitlesAndValuesStayInTheirCellsAndNarrowedValuesShowTheir
     const ColumnInfo* first = DetailColumn(0);
     int cut = 0;
     for (int step = 0; step < MAX_SCROLL_STEPS && HeaderCount() > 1; ++step) {
-      HDITEMA item = {};
-      item.mask = HDI_LPARAM;
-      Header_GetItem(ColumnHeader(), 1, &item);
-      if (reinterpret_cast<const ColumnInfo*>(item.lParam) != first) break;
+      if (HeaderItemColumn(1) != first) break;
       cut += ExpectCellsInside(display.name, false, 1);
       if (HasFailure()) return;
-      Scroll(SB_LINERIGHT);
+      ScrollColumns(SB_LINERIGHT);
     }
     EXPECT_GT(cut, 0) << display.name << ": the narrowing cut values";
-    Scroll(SB_THUMBPOSITION, 0);
+    ScrollColumns(SB_THUMBPOSITION, 0);
   }
 }
 

@@ -56,11 +56,11 @@ DrawnTexts::DrawnTexts() {
   });
 }
 DrawnTexts::~DrawnTexts() { SetRowTextObserver(nullptr); }
-std::vector<DrawnText>& DrawnTexts::texts() { return g_drawn; }
+std::vector<DrawnText>& DrawnTexts::texts() const { return g_drawn; }
 
 DiagnosticTexts::DiagnosticTexts() {
   g_diagnostics.clear();
   SetDiagnosticObserver([](int, const char* text) { g_diagnostics += text; });
 }
 DiagnosticTexts::~DiagnosticTexts() { SetDiagnosticObserver(nullptr); }
-std::string& DiagnosticTexts::text() { return g_diagnostics; }
+std::string& DiagnosticTexts::text() const { return g_diagnostics; }

@@ -44,7 +44,7 @@ class DrawnTexts {
   ~DrawnTexts();
   DrawnTexts(const DrawnTexts&) = delete;
   DrawnTexts& operator=(const DrawnTexts&) = delete;
-  std::vector<DrawnText>& texts();
+  std::vector<DrawnText>& texts() const;
 };
 
 // Collects the program's diagnostic texts while it lives.
@@ -54,5 +54,5 @@ class DiagnosticTexts {
   ~DiagnosticTexts();
   DiagnosticTexts(const DiagnosticTexts&) = delete;
   DiagnosticTexts& operator=(const DiagnosticTexts&) = delete;
-  std::string& text();
+  std::string& text() const;
 };
