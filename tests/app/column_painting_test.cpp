@@ -80,13 +80,13 @@ void ExpectTitlesWhole(const char* display) {
   }
 }
 
-// Paints the first |cells| cells of each visible row, each alone at its place
+// Paints (recording what is |drawn|) the first |cells| cells of each visible row, each alone at its place
 // in the row, in the list font and in the selected row's bold font, and
 // checks that nothing lands outside the cell less its right margin.  |whole|:
 // every value must fit, drawn right-aligned; otherwise a value too wide
 // starts at the cell's left edge and is cut at the right.  Returns how many
 // values were cut.
-int ExpectCellsInside(const char* display, bool whole, int cells = MAX_DETAIL_COLUMNS) {
+int ExpectCellsInside(std::vector<DrawnText>& drawn, const char* display, bool whole, int cells = MAX_DETAIL_COLUMNS) {
   int cut = 0;
   PaintColumn columns[MAX_DETAIL_COLUMNS];
   const int count = ReadHeaderColumns(ColumnHeader(), columns, MAX_DETAIL_COLUMNS);
@@ -95,21 +95,20 @@ int ExpectCellsInside(const char* display, bool whole, int cells = MAX_DETAIL_CO
   const int height = static_cast<int>(SendMessageA(Panes.mainList, LB_GETITEMHEIGHT, 0, 0));
   Canvas canvas(rowWidth + 2 * MARGIN, height);
   HWND tree = Panes.mainTree;
-  DrawnTexts drawn;
   for (HFONT font : {ListFont(), SelectionFont()}) {
     HGDIOBJ old = SelectObject(canvas.dc(), font);
     for (HTREEITEM item = TopItem(tree); item; item = TreeNext(tree, item, TVGN_NEXTVISIBLE)) {
       const std::string row = TreeItemText(tree, item);
       for (int i = 0, left = MARGIN; i < std::min(cells, count); left += columns[i++].width) {
         canvas.Fill();
-        drawn.texts().clear();
+        drawn.clear();
         PaintRow(tree, NodeFromItem(tree, item), canvas.dc(), {left, 1, height}, &columns[i], 1, 1.0);
         GdiFlush();
         const RECT cell = {left, 0, left + columns[i].width - CELL_TEXT_MARGIN, height};
         EXPECT_EQ(0, canvas.Count(canvas.all(), PAPER, false) - canvas.Count(cell, PAPER, false))
             << display << ", row " << row << ", column " << columns[i].column->id << ", " << columns[i].width
-            << " pixels wide: " << (drawn.texts().empty() ? "" : drawn.texts()[0].text);
-        for (const DrawnText& text : drawn.texts()) {
+            << " pixels wide: " << (drawn.empty() ? "" : drawn[0].text);
+        for (const DrawnText& text : drawn) {
           if (text.align == TA_CENTER) continue;  // the dashes of a drive's dates
           cut += text.align == TA_LEFT;
           EXPECT_EQ(whole ? UINT(TA_RIGHT) : text.align, text.align)
@@ -158,7 +157,7 @@ TEST_F(ColumnPainting, TitlesAndValuesStayInTheirCellsAndNarrowedValuesShowTheir
     if (Settings.ShowSizesInUnits != display.inUnits) Command(IDM_EXACT_BYTES);
     Command(display.sizeCommand);
     ExpectTitlesWhole(display.name);
-    ExpectCellsInside(display.name, true);
+    ExpectCellsInside(recorded.drawn(), display.name, true);
 
     // Right, a step at a time: the names give up their spare room, then the
     // first detail column narrows until it goes.
@@ -166,7 +165,7 @@ TEST_F(ColumnPainting, TitlesAndValuesStayInTheirCellsAndNarrowedValuesShowTheir
     int cut = 0;
     for (int step = 0; step < MAX_SCROLL_STEPS && HeaderCount() > 1; ++step) {
       if (HeaderItemColumn(1) != first) break;
-      cut += ExpectCellsInside(display.name, false, 1);
+      cut += ExpectCellsInside(recorded.drawn(), display.name, false, 1);
       if (HasFailure()) return;
       ScrollColumns(SB_LINERIGHT);
     }

@@ -39,7 +39,7 @@ class FolderWatch : public MainWindowTest {
   }
 };
 
-TEST_F(FolderWatch, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTotals) {
+TEST_F(FolderWatch, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTotalsAlsoAfterARefresh) {
   FolderNode* a = Child("a");
   SelectWatched(a);
   const int64_t startTotal = start->subtreeBytes + start->ownBytes;
@@ -54,6 +54,13 @@ TEST_F(FolderWatch, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTo
 
   temp.MakeFile("in-parent.bin", 500);  // the parent is watched with the selection
   EXPECT_TRUE(PumpUntil([&] { return start->fileCount == 1 && start->ownBytes == 500; }));
+
+  WorkerRecord* before = CurrentWatcher;
+  Command(IDM_REFRESH);
+  EXPECT_NE(before, CurrentWatcher) << "F5 renews the watches";
+  EXPECT_TRUE(IsWatched(a) && IsWatched(start));
+  temp.MakeFile("a\\after-refresh.bin", 10);
+  EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2; }));
 }
 
 TEST_F(FolderWatch, TenQuickChangesCauseOneRescan) {
@@ -99,17 +106,6 @@ TEST_F(FolderWatch, FoldersGoneFromDiskLeaveTheTreeWhenSelectedOrWatched) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.Path("a").c_str())) << "the watch let it go";
   EXPECT_EQ(1, start->subfolderCount);
   EXPECT_EQ(nullptr, Child("a"));
-}
-
-TEST_F(FolderWatch, RefreshRenewsTheWatchesOfTheCurrentFolder) {
-  FolderNode* a = Child("a");
-  SelectWatched(a);
-  WorkerRecord* before = CurrentWatcher;
-  Command(IDM_REFRESH);
-  EXPECT_NE(before, CurrentWatcher);
-  EXPECT_TRUE(IsWatched(a) && IsWatched(start));
-  temp.MakeFile("a\\after-refresh.bin", 10);
-  EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2; }));
 }
 
 TEST_F(FolderWatch, AWatchWhoseFoldersLeftTheTreeEndsWhenAsked) {

@@ -72,10 +72,7 @@ TEST_F(StartupWindow, AWindowClosedMinimisedOrMaximisedReopensVisibleAtItsSize) 
     EXPECT_FALSE(IsIconic(window)) << c.closed;
     EXPECT_EQ(c.maximised, IsZoomed(window) != FALSE) << c.closed;
     if (c.maximised) ShowWindow(window, SW_RESTORE);
-    RECT reopened = {};
-    GetWindowRect(window, &reopened);
-    EXPECT_TRUE(EqualRect(&restored, &reopened)) << c.closed << ": reopened at " << reopened.left << "," << reopened.top
-                                                 << " " << reopened.right << "," << reopened.bottom;
+    EXPECT_EQ(RectText(restored), RectText(PlaceIn(nullptr, window))) << c.closed;
     Close();
   }
 }

@@ -47,17 +47,6 @@ class WindowLayout : public MainWindowTest {
     NMHDR header = {Toolbar(), IDC_TOOLBAR, code};
     return Notify(&header);
   }
-  RECT Place(HWND child) const {
-    RECT rect = {};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-  }
-  void ExpectPlace(const RECT& expected, HWND child, const char* what) const {
-    const RECT actual = Place(child);
-    EXPECT_TRUE(EqualRect(&expected, &actual))
-        << what << ": " << actual.left << "," << actual.top << " " << actual.right << "," << actual.bottom;
-  }
 };
 
 RECT Client(HWND control) {
@@ -66,25 +55,13 @@ RECT Client(HWND control) {
   return client;
 }
 
-// The tab strip measures its title on its own device context, which holds
-// the system font: its height is that font's plus a margin of 4.
-int TabHeight() {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));
-  TEXTMETRICA metrics = {};
-  GetTextMetricsA(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return metrics.tmHeight + 4;
-}
-
 TEST_F(WindowLayout, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
   EXPECT_EQ(INITIAL_COMMANDS, Commands()) << "21 buttons and 6 separators";
   TBBUTTON button = {};
   SendMessageA(Toolbar(), TB_GETBUTTON, 19, reinterpret_cast<LPARAM>(&button));
-  EXPECT_EQ(29, button.iBitmap);
-  EXPECT_EQ(BTNS_CHECK, button.fsStyle) << "the file pane button is a check button";
-  EXPECT_TRUE(button.fsState & TBSTATE_ENABLED);
+  EXPECT_EQ(std::make_tuple(29, BYTE(BTNS_CHECK), true),
+            std::make_tuple(button.iBitmap, button.fsStyle, (button.fsState & TBSTATE_ENABLED) != 0))
+      << "the file pane button is an enabled check button";
 
   // The customise dialog's questions, from index 0 until the answer is 0.
   std::vector<int> offered;
@@ -98,40 +75,41 @@ TEST_F(WindowLayout, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
     offered.push_back(info.tbButton.fsStyle & BTNS_SEP ? 0 : info.tbButton.idCommand);
   }
   ASSERT_EQ(34u, offered.size()) << "27 entries and 7 extra buttons";
-  EXPECT_EQ(IDM_COPY_DISK, offered[27]);
+  EXPECT_EQ(IDM_DISCONNECT_NETWORK_DRIVE, offered.back());
   info.iItem = 27;
   Notify(&info.hdr);
+  EXPECT_EQ(IDM_COPY_DISK, info.tbButton.idCommand);
   EXPECT_EQ(Narrow(L"磁盘 - 复制磁盘"), text) << "the customise dialog's text of a button";
-  EXPECT_EQ(IDM_DISCONNECT_NETWORK_DRIVE, offered.back());
 
   NMTTDISPINFOA tip = {};
   tip.hdr = {Toolbar(), IDM_SCAN_DISK, static_cast<UINT>(TTN_NEEDTEXTA)};
   Notify(&tip.hdr);
-  EXPECT_EQ(AppInstance, tip.hinst);
-  EXPECT_EQ(MAKEINTRESOURCEA(IDM_SCAN_DISK), tip.lpszText);
+  EXPECT_EQ(std::make_pair(AppInstance, MAKEINTRESOURCEA(IDM_SCAN_DISK)), std::make_pair(tip.hinst, tip.lpszText));
 }
 
 TEST_F(WindowLayout, PaneHostFillsWhatTheShownBarsLeave) {
-  HWND status = GetDlgItem(window, IDC_STATUS_BAR);
-  HWND tabs = GetDlgItem(window, IDC_TAB_STRIP);
+  HWND status = GetDlgItem(window, IDC_STATUS_BAR), tabs = GetDlgItem(window, IDC_TAB_STRIP);
   HWND host = GetParent(ColumnHeader());
   ASSERT_TRUE(status && tabs && host);
   EXPECT_EQ(2, SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-  const int W = Client(window).right, H = Client(window).bottom;
+  // The strip measures its title on its own device context, which holds the
+  // system font: it is that font's height high, plus a margin of 4.
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, GetStockObject(SYSTEM_FONT));
+  TEXTMETRICA font = {};
+  GetTextMetricsA(screen, &font);
+  ReleaseDC(nullptr, (SelectObject(screen, old), screen));
+  const int W = Client(window).right, H = Client(window).bottom, tab = font.tmHeight + 4;
   const int th = Client(Toolbar()).bottom, sh = Client(status).bottom, hh = Client(ColumnHeader()).bottom;
-  const int tab = TabHeight();
   const int filePane = static_cast<int>((H - th - sh - hh) * 0.3f);
 
-  EXPECT_EQ(0, Place(Toolbar()).top);  // its border lies outside the client height
-  EXPECT_EQ(W, Place(Toolbar()).right);
-  ExpectPlace({0, H - sh, W, H}, status, "status bar");
-  ExpectPlace({0, th + 2, W, th + 2 + tab + 3}, tabs, "tab strip");
-  ExpectPlace({0, th + tab + 2, W, H - filePane - sh}, host, "all shown: room for the file pane");
-
+  EXPECT_EQ(RectText({0, th + 2, W, th + 2 + tab + 3}), RectText(PlaceIn(window, tabs))) << "tab strip";
+  EXPECT_EQ(RectText({0, H - sh, W, H}), RectText(PlaceIn(window, status))) << "status bar";
+  const RECT toolbar = PlaceIn(window, Toolbar());  // its border lies outside its client height
+  EXPECT_EQ(std::make_pair(0, W), std::make_pair(int(toolbar.top), int(toolbar.right))) << "toolbar";
   int parts[5];
   ASSERT_EQ(5, SendMessageA(status, SB_GETPARTS, 5, reinterpret_cast<LPARAM>(parts)));
-  const int w = Client(status).right;
-  const int percent[] = {33, 27, 12, 13};
+  const int w = Client(status).right, percent[] = {33, 27, 12, 13};
   for (int i = 0, edge = 0; i < 4; ++i) EXPECT_EQ(edge += w * percent[i] / 100, parts[i]) << "status part " << i;
   EXPECT_EQ(w, parts[4]);
 
@@ -141,25 +119,25 @@ TEST_F(WindowLayout, PaneHostFillsWhatTheShownBarsLeave) {
     RECT expected;
     const char* what;
   } CASES[] = {
+      {nullptr, nullptr, {0, th + tab + 2, W, H - filePane - sh}, "all shown: room for the file pane"},
       {&Settings.ShowToolbar, Toolbar(), {0, tab + 2, W, H - filePane - sh}, "toolbar hidden"},
       {&Settings.ShowStatusBar, status, {0, th + tab + 2, W, H - filePane}, "status bar hidden"},
       {&Settings.ShowTabs, tabs, {0, th + 2, W, H - filePane - sh}, "tab strip hidden"},
       {&Settings.ShowFilePane, nullptr, {0, th + tab + 2, W, H - sh}, "file pane hidden"},
   };
   for (const auto& c : CASES) {
-    *c.flag = 0;
+    if (c.flag) *c.flag = 0;
     if (c.bar) ShowWindow(c.bar, SW_HIDE);
     ASSERT_TRUE(LayoutPanes(window, SIZE_RESTORED));
-    ExpectPlace(c.expected, host, c.what);
-    EXPECT_EQ(W, Place(tabs).right) << c.what << ": the tab strip stays as wide as the client area";
-    *c.flag = 1;
+    EXPECT_EQ(RectText(c.expected), RectText(PlaceIn(window, host))) << c.what;
+    EXPECT_EQ(W, PlaceIn(window, tabs).right) << c.what << ": the tab strip stays as wide as the client area";
+    if (c.flag) *c.flag = 1;
     if (c.bar) ShowWindow(c.bar, SW_SHOW);
   }
   EXPECT_FALSE(LayoutPanes(window, SIZE_MINIMIZED));
-
   RequestLayout(window);  // posted: laid out once the queue is read
   PumpMessages();
-  ExpectPlace({0, th + tab + 2, W, H - filePane - sh}, host, "all shown again");
+  EXPECT_EQ(RectText(CASES[0].expected), RectText(PlaceIn(window, host))) << "all shown again";
   EXPECT_EQ(W, LastMainClientWidth());
 }
 
@@ -170,10 +148,10 @@ TEST_F(WindowLayout, TabsShowTheViewShownAndASplitterDragEndsWhereverTheButtonCo
   Notify(&click);
   EXPECT_EQ(0, SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) << "the normal view is still the one shown";
 
-  const int gap = Place(GetParent(ColumnHeader())).bottom + 1;
+  const int gap = PlaceIn(window, GetParent(ColumnHeader())).bottom + 1;
   SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, gap));
   ASSERT_EQ(window, GetCapture()) << "a press between the panes starts a drag";
-  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, Place(tabs).bottom));
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, PlaceIn(window, tabs).bottom));
   EXPECT_EQ(nullptr, GetCapture()) << "let go over the tabs, the drag ends";
 }
 
@@ -190,7 +168,6 @@ TEST_F(WindowLayout, ToolbarLayoutSurvivesARestartAndResetBringsBackTheDefault) 
   TBBUTTON first = {};
   SendMessageA(Toolbar(), TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
   EXPECT_EQ(31, first.iBitmap) << "a restored button keeps its image";
-
   EXPECT_EQ(1, NotifyToolbar(TBN_RESET));
   EXPECT_EQ(INITIAL_COMMANDS, Commands());
   Restart();

@@ -35,7 +35,7 @@ class Columns : public MainWindowTest {
   static bool NamesCut() { return NameWidth() > NameColumnWidth(); }
 };
 
-TEST_F(Columns, FirstRunShowsFolderTotalFilesAndModifiedSortedByTotalDescending) {
+TEST_F(Columns, FirstRunShowsFolderTotalFilesAndModifiedSortedByTotalDescendingAndPointsNameColumns) {
   EXPECT_EQ(FIRST_RUN, ShownColumns());
   const std::wstring TITLES[] = {L"文件夹", L"全部", L"文件夹中文件", L"被更改"};
   for (int i = 0; i < HeaderCount(); ++i) {
@@ -48,9 +48,9 @@ TEST_F(Columns, FirstRunShowsFolderTotalFilesAndModifiedSortedByTotalDescending)
     EXPECT_EQ(Narrow(TITLES[i]), text) << "title of header item " << i;
   }
   ASSERT_NE(nullptr, SortColumn());
-  EXPECT_EQ(COLUMN_TOTAL, SortColumn()->id);
-  EXPECT_EQ(0, SortColumn()->ascending) << "the total sorts descending";
-  EXPECT_EQ(1, SortColumnIndex());
+  EXPECT_EQ(std::make_tuple(COLUMN_TOTAL, 0, 1),
+            std::make_tuple(SortColumn()->id, int(SortColumn()->ascending), SortColumnIndex()))
+      << "sorted by the total, descending";
   EXPECT_EQ(NAME_COLUMN_DEFAULT_WIDTH, NameColumnWidth());
   ColumnInfo* total = ColumnById(COLUMN_TOTAL);
   EXPECT_EQ(total->minimumWidth + 100, total->contentWidth) << "the bar's room";
@@ -60,9 +60,8 @@ TEST_F(Columns, FirstRunShowsFolderTotalFilesAndModifiedSortedByTotalDescending)
   EXPECT_GT(total->minimumWidth, inUnits) << "exact bytes take more room";
   Command(IDM_EXACT_BYTES);
   EXPECT_EQ(inUnits, total->minimumWidth);
-}
 
-TEST_F(Columns, ColumnPointsNameTheColumnPosition) {
+  // Which column a point of the screen is over.
   ColumnById(COLUMN_OWN_FILES)->flags |= COLUMN_HIDDEN;
   RebuildHeader();
   ASSERT_EQ((std::vector<uint32_t>{COLUMN_NAME, COLUMN_TOTAL, COLUMN_MODIFIED}), ShownColumns());
@@ -72,10 +71,9 @@ TEST_F(Columns, ColumnPointsNameTheColumnPosition) {
     ClientToScreen(ColumnHeader(), &point);
     return ColumnAtScreenPoint(point);
   };
-  EXPECT_EQ(0, middleOf(0));
-  EXPECT_EQ(1, middleOf(1));
-  EXPECT_EQ(7, middleOf(2)) << "the modified column is seventh in the table";
-  EXPECT_EQ(-1, middleOf(0, 100)) << "below the header";
+  EXPECT_EQ((std::vector<int>{0, 1, 7, -1}),
+            (std::vector<int>{middleOf(0), middleOf(1), middleOf(2), middleOf(0, 100)}))
+      << "the modified column is seventh in the table; below the header is none";
 }
 
 TEST_F(Columns, ColumnValuesSurviveARestartEvenWithoutSaveOnExitAndTheSortColumnFollowsItsColumn) {
@@ -94,17 +92,16 @@ TEST_F(Columns, ColumnValuesSurviveARestartEvenWithoutSaveOnExitAndTheSortColumn
   Close();  // the settings in memory stay as they were, as after the closing
   Open();
   EXPECT_EQ((std::vector<uint32_t>{COLUMN_NAME, COLUMN_TOTAL, COLUMN_FOLDER_COUNT}), ShownColumns());
-  EXPECT_EQ(COLUMN_MODIFIED, DetailColumn(0)->id) << "order";
-  EXPECT_EQ(COLUMN_TOTAL, DetailColumn(1)->id) << "order";
-  EXPECT_TRUE(ColumnById(COLUMN_MODIFIED)->flags & COLUMN_SCROLLED_OFF);
-  EXPECT_TRUE(ColumnById(COLUMN_OWN_FILES)->flags & COLUMN_HIDDEN);
-  EXPECT_FALSE(ColumnById(COLUMN_FOLDER_COUNT)->flags & COLUMN_HIDDEN);
-  EXPECT_EQ(250, ColumnById(COLUMN_TOTAL)->width);
-  EXPECT_EQ(250, HeaderItemWidth(1));
-  EXPECT_EQ(150, NameColumnWidth());
+  EXPECT_EQ(std::make_pair(COLUMN_MODIFIED, COLUMN_TOTAL), std::make_pair(DetailColumn(0)->id, DetailColumn(1)->id))
+      << "order";
+  EXPECT_EQ(COLUMN_SCROLLED_OFF, ColumnById(COLUMN_MODIFIED)->flags & (COLUMN_SCROLLED_OFF | COLUMN_HIDDEN));
+  EXPECT_EQ(COLUMN_HIDDEN, ColumnById(COLUMN_OWN_FILES)->flags & (COLUMN_SCROLLED_OFF | COLUMN_HIDDEN));
+  EXPECT_EQ(0u, ColumnById(COLUMN_FOLDER_COUNT)->flags & (COLUMN_SCROLLED_OFF | COLUMN_HIDDEN));
+  EXPECT_EQ(std::make_tuple(250, 250, 150),
+            std::make_tuple(ColumnById(COLUMN_TOTAL)->width, HeaderItemWidth(1), NameColumnWidth()));
   ASSERT_NE(nullptr, SortColumn());
-  EXPECT_EQ(COLUMN_TOTAL, SortColumn()->id) << "the sort column follows its column to its new place";
-  EXPECT_EQ(1, SortColumn()->ascending);
+  EXPECT_EQ(std::make_pair(COLUMN_TOTAL, 1), std::make_pair(SortColumn()->id, int(SortColumn()->ascending)))
+      << "the sort column follows its column to its new place";
 
   // The stored form: masked flags, width, bar scale, position, direction.
   StoredColumn stored = {};
@@ -158,7 +155,7 @@ TEST_F(Columns, DividerDragsNeverGoBelowTheTextWidthAndLayThePanesAgain) {
   EXPECT_TRUE(IsWindowVisible(ColumnScrollBar())) << "the panes are laid out again, with the scroll bar";
 }
 
-TEST_F(Columns, LineScrollingShrinksNamesThenTheFirstDetailColumn) {
+TEST_F(Columns, ScrollingShrinksNamesThenTheFirstDetailColumnAndGivesThemBack) {
   ColumnInfo* total = ColumnById(COLUMN_TOTAL);
   const int totalWidth = HeaderItemWidth(1);
   ASSERT_FALSE(NamesCut()) << "the names fit at first";
@@ -186,10 +183,10 @@ TEST_F(Columns, LineScrollingShrinksNamesThenTheFirstDetailColumn) {
   for (int i = 0; i < ENOUGH_STEPS && HeaderItemWidth(1) < FullWidth(total); ++i) ScrollColumns(SB_LINELEFT);
   EXPECT_EQ(FullWidth(total), HeaderItemWidth(1));
   EXPECT_FALSE(AnyColumnScrolledOff());
-}
 
-TEST_F(Columns, PageAndThumbScrolling) {
-  const int full = FullWidth(ColumnById(COLUMN_TOTAL));
+  // Pages and the thumb, from names with room to spare.
+  const int full = FullWidth(total);
+  ResizeNameColumn(NAME_COLUMN_DEFAULT_WIDTH);
   ScrollColumns(SB_PAGERIGHT);
   EXPECT_EQ(NameWidth(), NameColumnWidth()) << "a page right first cuts the names' spare room";
   ScrollColumns(SB_PAGERIGHT);

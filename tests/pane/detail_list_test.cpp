@@ -66,7 +66,7 @@ class DetailListTest : public FolderChainTest {
       EXPECT_EQ(LRESULT(items[i]), SendMessageA(panes.list(), LB_GETITEMDATA, i, 0)) << when << ", entry " << i;
   }
 
-  DiagnosticTexts diagnostics;
+  Recorder recorded;
 };
 
 TEST_F(DetailListTest, EntriesFollowExpandCollapseAndDeletionAtEveryDepth) {
@@ -91,10 +91,10 @@ TEST_F(DetailListTest, EntriesFollowExpandCollapseAndDeletionAtEveryDepth) {
   ExpectPaired("b deleted on disk and the folder read again: b1 goes with it", 8);
 
   VerifyPairing();
-  EXPECT_EQ("", diagnostics.text());
+  EXPECT_EQ("", recorded.diagnostics());
   SendMessageA(panes.list(), LB_SETITEMDATA, 3, SendMessageA(panes.list(), LB_GETITEMDATA, 4, 0));
   VerifyPairing();
-  EXPECT_NE(std::string::npos, diagnostics.text().find("has incorrect lb entry")) << diagnostics.text();
+  EXPECT_NE(std::string::npos, recorded.diagnostics().find("has incorrect lb entry")) << recorded.diagnostics();
 }
 
 TEST_F(DetailListTest, SortingRewritesEntriesAndIsRefusedDuringAScan) {

@@ -56,7 +56,7 @@ class RowPainterTest : public ::testing::Test {
   std::string Paint(FolderNode* node, std::vector<PaintColumn> columns, int left = 0, double scale = 1.0) {
     canvas.Fill();
     SetTextColor(canvas.dc(), NORMAL);
-    drawn.texts().clear();
+    recorded.drawn().clear();
     PaintRow(panes.tree(), node, canvas.dc(), {left, 1, HEIGHT}, columns.data(), int(columns.size()), scale);
     EXPECT_EQ(NORMAL, GetTextColor(canvas.dc())) << "the text colour is given back";
     GdiFlush();
@@ -64,7 +64,7 @@ class RowPainterTest : public ::testing::Test {
   }
   std::string Drawn() const {
     std::string row;
-    for (const DrawnText& text : drawn.texts()) {
+    for (const DrawnText& text : recorded.drawn()) {
       row += (row.empty() ? "" : " | ") + text.text + "@" + std::to_string(text.x);
       row += text.align == TA_CENTER ? "c" : text.align == TA_RIGHT ? "r" : "l";
       row += text.colour == GetSysColor(COLOR_GRAYTEXT) ? "g" : text.colour == TAGGED ? "t" : "";
@@ -77,8 +77,7 @@ class RowPainterTest : public ::testing::Test {
   DriveRootNode* drive = nullptr;
   FolderNode* folder = nullptr;
   Canvas canvas{WIDTH, HEIGHT};
-  DrawnTexts drawn;
-  DiagnosticTexts diagnostics;
+  Recorder recorded;
   HGDIOBJ oldFont = nullptr;
 };
 
@@ -191,22 +190,22 @@ TEST_F(RowPainterTest, ListEntryPaintsTheRowOfItsTreeItemWithTheHeadersColumns) 
   draw.itemState = ODS_SELECTED;
   draw.itemData = reinterpret_cast<ULONG_PTR>(folder->mainItem);
   HGDIOBJ font = GetCurrentObject(canvas.dc(), OBJ_FONT);
-  drawn.texts().clear();
+  recorded.drawn().clear();
   PaintDetailEntry(&draw, columns, 1);
   GdiFlush();
   EXPECT_EQ(">2.00KB@133rg", Drawn());
-  ASSERT_EQ(1u, drawn.texts().size());
-  EXPECT_EQ(3, drawn.texts()[0].y) << "one pixel below the entry's top";
+  ASSERT_EQ(1u, recorded.drawn().size());
+  EXPECT_EQ(3, recorded.drawn()[0].y) << "one pixel below the entry's top";
   EXPECT_EQ(GetSysColor(COLOR_WINDOW), canvas.Pixel(250, 10)) << "the entry is cleared first";
   EXPECT_EQ(RGB(0, 0, 0), canvas.Pixel(2, 10)) << "nothing outside the entry";
   EXPECT_EQ(font, GetCurrentObject(canvas.dc(), OBJ_FONT)) << "the list's font is put back";
 
-  drawn.texts().clear();
+  recorded.drawn().clear();
   draw.itemData = 0;
   PaintDetailEntry(&draw, columns, 1);
   EXPECT_EQ("", Drawn()) << "an entry without a folder paints nothing";
   EXPECT_EQ("", Paint(folder, {{nullptr, 50}, {&total, 100}})) << "a header item without its column stops the row";
-  EXPECT_EQ("No info on column.", diagnostics.text());
+  EXPECT_EQ("No info on column.", recorded.diagnostics());
 }
 
 }  // namespace

@@ -49,18 +49,19 @@ int Canvas::Count(const RECT& area, COLORREF colour, bool equal) const {
   return count;
 }
 
-DrawnTexts::DrawnTexts() {
+Recorder::Recorder() {
   g_drawn.clear();
+  g_diagnostics.clear();
   SetRowTextObserver([](const char* text, int x, int y, UINT align, COLORREF colour) {
     g_drawn.push_back({text, x, y, align & (TA_LEFT | TA_CENTER | TA_RIGHT), colour});
   });
-}
-DrawnTexts::~DrawnTexts() { SetRowTextObserver(nullptr); }
-std::vector<DrawnText>& DrawnTexts::texts() const { return g_drawn; }
-
-DiagnosticTexts::DiagnosticTexts() {
-  g_diagnostics.clear();
   SetDiagnosticObserver([](int, const char* text) { g_diagnostics += text; });
 }
-DiagnosticTexts::~DiagnosticTexts() { SetDiagnosticObserver(nullptr); }
-std::string& DiagnosticTexts::text() const { return g_diagnostics; }
+
+Recorder::~Recorder() {
+  SetRowTextObserver(nullptr);
+  SetDiagnosticObserver(nullptr);
+}
+
+std::vector<DrawnText>& Recorder::drawn() const { return g_drawn; }
+std::string& Recorder::diagnostics() const { return g_diagnostics; }

@@ -1,5 +1,5 @@
-// A 32-bit bitmap in a memory DC, read pixel by pixel, for tests that check
-// what was painted; and the texts the row painter draws while a test looks.
+// A 32-bit bitmap in a memory DC, read pixel by pixel, and what the program
+// reports as it paints: each text the row painter draws and each diagnostic.
 #pragma once
 #include <windows.h>
 
@@ -37,22 +37,11 @@ struct DrawnText {
   COLORREF colour;
 };
 
-// Records each text the row painter draws while it lives.
-class DrawnTexts {
+// Records the drawn texts and the diagnostics while it lives.
+class Recorder {
  public:
-  DrawnTexts();
-  ~DrawnTexts();
-  DrawnTexts(const DrawnTexts&) = delete;
-  DrawnTexts& operator=(const DrawnTexts&) = delete;
-  std::vector<DrawnText>& texts() const;
-};
-
-// Collects the program's diagnostic texts while it lives.
-class DiagnosticTexts {
- public:
-  DiagnosticTexts();
-  ~DiagnosticTexts();
-  DiagnosticTexts(const DiagnosticTexts&) = delete;
-  DiagnosticTexts& operator=(const DiagnosticTexts&) = delete;
-  std::string& text() const;
+  Recorder();
+  ~Recorder();
+  std::vector<DrawnText>& drawn() const;
+  std::string& diagnostics() const;
 };

@@ -39,6 +39,18 @@ void MainWindowTest::FirstRunSettings() {
   if (!GetClassInfoA(AppInstance, MAIN_WINDOW_CLASS, &registered)) RegisterMainWindowClass();
 }
 
+std::string RectText(const RECT& rect) {
+  return std::to_string(rect.left) + "," + std::to_string(rect.top) + " " + std::to_string(rect.right) + "," +
+         std::to_string(rect.bottom);
+}
+
+RECT PlaceIn(HWND window, HWND child) {
+  RECT rect = {};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
 MainWindowTest::~MainWindowTest() {
   Close();
   MonitorDriverMissing = false;

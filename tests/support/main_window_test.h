@@ -38,7 +38,7 @@ class MainWindowTest : public ::testing::Test {
   void Select(FolderNode* node);
 
   TempFolder temp;
-  DiagnosticTexts diagnostics;
+  Recorder recorded;
   HWND window = nullptr;
   FolderNode* start = nullptr;  // the folder the window was opened on
 
@@ -48,3 +48,6 @@ class MainWindowTest : public ::testing::Test {
 
 // Pumps messages for |ms|, for checking that nothing more happens.
 void PumpFor(DWORD ms);
+// "left,top right,bottom", and where |child| is in |window|'s client area.
+std::string RectText(const RECT& rect);
+RECT PlaceIn(HWND window, HWND child);
