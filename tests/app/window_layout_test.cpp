@@ -72,7 +72,11 @@ TEST_F(WindowLayout, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
     info.pszText = text;
     info.cchText = sizeof text;
     if (!Notify(&info.hdr)) break;
-    offered.push_back(info.tbButton.fsStyle & BTNS_SEP ? 0 : info.tbButton.idCommand);
+    const int command = info.tbButton.fsStyle & BTNS_SEP ? 0 : info.tbButton.idCommand;
+    offered.push_back(command);
+    char tip[80] = "";
+    EXPECT_TRUE(!command || (text[0] && LoadStringA(AppInstance, command, tip, sizeof tip)))
+        << "button " << command << " has a customise text and a tooltip";
   }
   ASSERT_EQ(34u, offered.size()) << "27 entries and 7 extra buttons";
   EXPECT_EQ(IDM_DISCONNECT_NETWORK_DRIVE, offered.back());
