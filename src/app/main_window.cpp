@@ -16,6 +16,7 @@
 #include "app/pane_popup.h"
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
+#include "criteria/tag_dialog.h"
 #include "model/folder_node.h"
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
@@ -76,6 +77,8 @@ void OnClose(HWND window) { PostMessageA(window, WM_CLOSE, 0, 0); }
 void OnHelp(HWND window) { ShowHelp(window, 0); }
 void OnCustomizeToolbar(HWND) { CustomizeToolbar(); }
 void OnDiskInformation(HWND window) { ShowDiskInformation(window, CurrentFolder); }
+void OnTagFolders(HWND window) { ShowTagDialog(window); }
+void OnClearAllTags(HWND) { ClearAllTagsCommand(); }
 
 struct CommandRoute {
   UINT id;
@@ -128,7 +131,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_CUSTOMIZE_TOOLBAR, OnCustomizeToolbar},
     {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
     {IDM_FIND_FOLDERS, CommandNotYetAvailable},
-    {IDM_CLEAR_ALL_TAGS, CommandNotYetAvailable},
+    {IDM_CLEAR_ALL_TAGS, OnClearAllTags},
     {IDM_DELETE, CommandNotYetAvailable},
     {IDM_PRINT_TREE, CommandNotYetAvailable},
     {IDM_DISK_INFORMATION, OnDiskInformation},
@@ -138,7 +141,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_CUT, CommandNotYetAvailable},
     {IDM_PASTE, CommandNotYetAvailable},
     {IDM_ABOUT, CommandNotYetAvailable},
-    {IDM_TAG_FOLDERS, CommandNotYetAvailable},
+    {IDM_TAG_FOLDERS, OnTagFolders},
     {IDM_SHOW_TOOLBAR, ToggleToolbar},
     {IDM_SHOW_FILE_PANE, ToggleFilePane},
     {IDM_SHOW_STATUS_BAR, ToggleStatusBar},
