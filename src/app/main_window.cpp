@@ -16,6 +16,8 @@
 #include "app/pane_popup.h"
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
+#include "criteria/find_dialog.h"
+#include "criteria/find_view.h"
 #include "criteria/tag_dialog.h"
 #include "model/folder_node.h"
 #include "model/folder_watcher.h"
@@ -79,6 +81,9 @@ void OnCustomizeToolbar(HWND) { CustomizeToolbar(); }
 void OnDiskInformation(HWND window) { ShowDiskInformation(window, CurrentFolder); }
 void OnTagFolders(HWND window) { ShowTagDialog(window); }
 void OnClearAllTags(HWND) { ClearAllTagsCommand(); }
+void OnFindFolders(HWND window) { ShowFindDialog(window); }
+void OnNormalView(HWND) { ShowMainView(); }
+void OnFindResultsView(HWND window) { FindResultsViewCommand(window); }
 
 struct CommandRoute {
   UINT id;
@@ -105,8 +110,8 @@ const CommandRoute COMMANDS[] = {
     {IDM_CLOSE, OnClose},
     {IDM_HELP, OnHelp},
     {IDM_OPTIONS, CommandNotYetAvailable},
-    {IDM_VIEW_NORMAL, CommandNotYetAvailable},
-    {IDM_VIEW_FIND_RESULTS, CommandNotYetAvailable},
+    {IDM_VIEW_NORMAL, OnNormalView},
+    {IDM_VIEW_FIND_RESULTS, OnFindResultsView},
     {IDM_SHOW_TABS, ToggleTabs},
     {IDM_COPY, CommandNotYetAvailable},
     {IDM_UNDO, CommandNotYetAvailable},
@@ -130,7 +135,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_FIND_COMPUTER, CommandNotYetAvailable},
     {IDM_CUSTOMIZE_TOOLBAR, OnCustomizeToolbar},
     {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
-    {IDM_FIND_FOLDERS, CommandNotYetAvailable},
+    {IDM_FIND_FOLDERS, OnFindFolders},
     {IDM_CLEAR_ALL_TAGS, OnClearAllTags},
     {IDM_DELETE, CommandNotYetAvailable},
     {IDM_PRINT_TREE, CommandNotYetAvailable},
@@ -384,6 +389,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SetFocus(FilePaneViewWindow());
       else if (HWND tree = ActiveTree())
         SetFocus(tree);
+      return 0;
+    case WM_SHOW_FIND_RESULTS:
+      ShowFindResultsView();
       return 0;
     case WM_FILE_PANE_ACTIVATED:
       FilePaneActive = true;
