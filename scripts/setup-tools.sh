@@ -25,6 +25,7 @@ have_cmd xauth || need+=(xauth)
 have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
 have_cmd xwd || need+=(x11-apps)
 [ -x /usr/bin/convert ] || need+=(imagemagick)
+have_cmd xdotool || need+=(xdotool)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 
 have_locales() { locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$' && locale -a 2>/dev/null | grep -qi '^zh_TW\.utf-\?8$'; }
