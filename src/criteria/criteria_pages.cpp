@@ -297,6 +297,12 @@ void ShowCriteriaPage(HWND tabs, const CriteriaPages& pages, int index) {
   if (index >= 0 && index < CRITERIA_PAGE_COUNT && pages.page[index]) ShowWindow(pages.page[index], SW_SHOW);
 }
 
+int OnCriteriaTabChange(HWND tabs, const CriteriaPages& pages) {
+  const int selected = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+  if (selected >= 0) ShowCriteriaPage(tabs, pages, selected);
+  return selected;
+}
+
 void ApplyCriteriaPages(const CriteriaPages& pages) {
   for (HWND page : pages.page)
     if (page) SendMessageA(page, WM_CRITERIA_APPLY, 0, 0);

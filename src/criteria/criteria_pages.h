@@ -22,6 +22,9 @@ struct CriteriaPages {
 void CreateCriteriaPages(HWND tabs, CriteriaPages* pages);
 // Selects tab |index| and shows its page alone.
 void ShowCriteriaPage(HWND tabs, const CriteriaPages& pages, int index);
+// TCN_SELCHANGE: shows the newly selected tab's page alone and returns the
+// tab's index, or -1 when no tab is selected (nothing changes then).
+int OnCriteriaTabChange(HWND tabs, const CriteriaPages& pages);
 // WM_CRITERIA_APPLY to each page in tab order.
 void ApplyCriteriaPages(const CriteriaPages& pages);
 void DestroyCriteriaPages(CriteriaPages* pages);

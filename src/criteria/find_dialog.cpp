@@ -197,14 +197,6 @@ void OnCommand(HWND dialog, int id) {
   }
 }
 
-void OnTabChange(HWND dialog) {
-  HWND tabs = GetDlgItem(dialog, IDC_CRITERIA_TABS);
-  const int selected = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
-  if (selected < 0) return;
-  WorkingCriteria.pageIndex = static_cast<uint8_t>(selected);
-  ShowCriteriaPage(tabs, g_pages, selected);
-}
-
 void ShowNextFrame(HWND dialog) {
   HICON icon = LoadIconA(AppInstance, MAKEINTRESOURCEA(ANIMATION_FRAMES[g_frame]));
   SendDlgItemMessageA(dialog, IDC_FIND_ANIMATION, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
@@ -222,7 +214,9 @@ INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
       return TRUE;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom == IDC_CRITERIA_TABS && header->code == TCN_SELCHANGE) OnTabChange(dialog);
+      if (header->idFrom != IDC_CRITERIA_TABS || header->code != TCN_SELCHANGE) return TRUE;
+      const int selected = OnCriteriaTabChange(header->hwndFrom, g_pages);
+      if (selected >= 0) WorkingCriteria.pageIndex = static_cast<uint8_t>(selected);
       return TRUE;
     }
     case WM_TIMER:

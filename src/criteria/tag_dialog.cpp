@@ -33,14 +33,6 @@ void CloseTagDialog(HWND dialog, INT_PTR result) {
   EndDialog(dialog, result);
 }
 
-void OnTabChange(HWND dialog) {
-  HWND tabs = GetDlgItem(dialog, IDC_CRITERIA_TABS);
-  const int selected = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
-  if (selected < 0) return;
-  g_tagPageIndex = selected;
-  ShowCriteriaPage(tabs, g_pages, selected);
-}
-
 INT_PTR CALLBACK TagDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_INITDIALOG: {
@@ -52,7 +44,9 @@ INT_PTR CALLBACK TagDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     }
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom == IDC_CRITERIA_TABS && header->code == TCN_SELCHANGE) OnTabChange(dialog);
+      if (header->idFrom != IDC_CRITERIA_TABS || header->code != TCN_SELCHANGE) return TRUE;
+      const int selected = OnCriteriaTabChange(header->hwndFrom, g_pages);
+      if (selected >= 0) g_tagPageIndex = selected;
       return TRUE;
     }
     case WM_COMMAND:
