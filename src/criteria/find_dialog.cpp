@@ -139,6 +139,8 @@ FolderNode* StartNode() {
 }
 
 void FindNow(HWND dialog) {
+  // Only one search at a time, whatever sends the command.
+  if (!IsWindowEnabled(GetDlgItem(dialog, IDOK))) return;
   g_searchStarted = 1;
   ApplyCriteriaPages(g_pages);
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
@@ -235,6 +237,7 @@ INT_PTR CALLBACK FindDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 void ShowFindDialog(HWND owner) {
   FindSearchWorker = nullptr;
   MergeResults = 0;
+  g_nothingFound = false;
   WorkingCriteria = Settings.findCriteria;
   WorkingPrepared.sizeMeasure = NO_SIZE_MEASURE;
   if (DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_FIND), owner, FindDialogProc, 0))

@@ -24,6 +24,7 @@ void SelectTab(int index) {
 
 // After FindResultsMode changed: the newly shown pair takes over.
 void SwitchTo(HWND tree) {
+  if (ShuttingDown) return;
   ResetNameWidthCache();
   if (MainWindow) RequestLayout(MainWindow);
   if (!tree) return;
