@@ -1,14 +1,12 @@
-// Finding folders on a scanned tree through the real Find dialog: the
-// results in tree and list display, merging, nothing found, the question
-// about a drive not completely scanned, Exit during a search, and results
-// following the folders on disk.
+// Finding folders on a scanned tree through the real Find dialog: tree and
+// list display, merging, nothing found, the question about an unfinished
+// drive, Exit during a search, and results following the folders on disk.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/process_state.h"
 #include "app/resource_text.h"
 #include "app/text_case.h"
 #include "criteria/criteria_settings.h"
@@ -26,30 +24,24 @@
 
 namespace {
 
-std::string Text(HWND dialog, int id);
-
 class FindTest : public ScannedWindowTest {
  protected:
   void SetUp() override {
     ScannedWindowTest::SetUp();
     Settings.FindAdvancedShown = 1;
-    CriteriaSettings& find = Settings.findCriteria;
-    find.sizeFlags = 0;
-    find.searchScope = SCOPE_CURRENT_FOLDER;
+    Settings.findCriteria.sizeFlags = 0;
+    Settings.findCriteria.searchScope = SCOPE_CURRENT_FOLDER;
   }
 
-  // From the normal view with the scanned folder current, the user presses F3, lets |setup| set the dialog's controls
-  // and presses Find now; message boxes get |driveAnswer|.  A dialog still open when the search has ended is closed
-  // with Exit, its status text kept in |status|.
-  void Find(const std::function<void(HWND)>& setup, int driveAnswer = IDNO) {
+  // From the normal view with the scanned folder current, the user presses
+  // F3, lets |setup| set the controls and presses Find now; message boxes get
+  // |driveAnswer|.  Exit closes the dialog once the search has ended with it
+  // open, or, with |exitWhileSearching|, as soon as the search runs.
+  void Find(const std::function<void(HWND)>& setup, int driveAnswer = IDNO, bool exitWhileSearching = false) {
     Command(IDM_VIEW_NORMAL);
     ASSERT_EQ(root, CurrentFolder);
-    walked.clear();
-    for (HTREEITEM item = FirstChildItem(Panes.mainTree, root->mainItem); item;
-         item = NextSiblingItem(Panes.mainTree, item))
-      walked.push_back(TreeItemText(Panes.mainTree, item));
+    walked = ChildTexts(Panes.mainTree, root->mainItem);
     bool pressed = false;
-    status.clear();
     DialogAnswerer answerer([&](HWND dialog) {
       if (!GetDlgItem(dialog, IDC_CRITERIA_TABS)) return driveAnswer;
       if (!pressed) {
@@ -58,8 +50,10 @@ class FindTest : public ScannedWindowTest {
         pressed = true;
         return 0;
       }
-      if (!IsWindowEnabled(GetDlgItem(dialog, IDOK))) return 0;  // searching
       status = Text(dialog, IDC_FIND_STATUS);
+      const bool searching = !IsWindowEnabled(GetDlgItem(dialog, IDOK));
+      if (searching && !(exitWhileSearching && status == ResourceString(IDS_SEARCHING))) return 0;
+      workersAtExit = WorkerCount();
       return IDCANCEL;
     });
     Command(IDM_FIND_FOLDERS);
@@ -74,42 +68,27 @@ class FindTest : public ScannedWindowTest {
     SetDlgItemTextA(page, IDC_NAME_PATTERN, pattern);
   }
 
-  // The texts of the find-results top item's children, in tree order.
-  static std::vector<std::string> ResultEntries() {
-    std::vector<std::string> texts;
-    HWND tree = Panes.findTree;
-    for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item))
-      texts.push_back(TreeItemText(tree, item));
-    return texts;
-  }
-
-  std::string ShownPath(const std::string& relative) const {
-    std::string path = temp.Path(relative);
-    WordCapitals(&path[0]);
-    return path;
-  }
-
-  // Newest first: the later of two finds in the walk's order.
-  std::vector<std::string> NewestFirst(const std::string& first, const std::string& second) const {
-    for (const std::string& name : walked) {
-      if (name == first) return {second, first};
-      if (name == second) return {first, second};
+  // Temp and x.tmp as the user sees them found: the one walked later first.
+  std::vector<std::string> NewestFirst(bool fullPaths) const {
+    std::vector<std::string> names;
+    for (const std::string& name : walked)
+      if (name == "Temp" || name == "x.tmp") names.insert(names.begin(), name);
+    for (std::string& name : names) {
+      if (!fullPaths) continue;
+      name = temp.Path(name);
+      WordCapitals(&name[0]);
     }
-    return {};
+    return names;
   }
 
-  std::vector<std::string> walked;  // the scanned folder's children in the order the search walks them
+  std::vector<std::string> walked;  // the scanned folder's children in walking order
   std::string status;
+  int workersAtExit = -1;
   std::vector<std::string> questions;
 };
 
-std::string Text(HWND dialog, int id) {
-  char text[MAX_PATH] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
-
 LRESULT ResultCount() { return SendMessageA(Panes.findTree, TVM_GETCOUNT, 0, 0); }
+std::vector<std::string> ListedResults() { return ChildTexts(Panes.findTree, TopItem(Panes.findTree)); }
 
 TEST_F(FindTest, TreeAndListDisplaysShowWhatMatches) {
   Find([](HWND dialog) {
@@ -118,47 +97,33 @@ TEST_F(FindTest, TreeAndListDisplaysShowWhatMatches) {
   });
   EXPECT_TRUE(questions.empty()) << "no question about a drive whose known folders are all counted";
   EXPECT_TRUE(FindResultsMode) << "the results are shown";
-  // Every folder from the drive down to the scanned folder once, the two finds below it.
-  std::vector<FolderNode*> chain;
-  for (FolderNode* node = root; node != top; node = ParentNode(Panes.mainTree, node->mainItem)) {
-    ASSERT_TRUE(IsFolderNode(node));
-    chain.insert(chain.begin(), node);
-  }
-  EXPECT_EQ(LRESULT(1 + chain.size() + 2), ResultCount());
-  HTREEITEM parent = TopItem(Panes.findTree);
-  for (FolderNode* node : chain) {
+  // Each folder from the drive down to the scanned folder once, below its parent.
+  LRESULT chain = 0;
+  for (FolderNode* node = root; node != top; node = ParentNode(Panes.mainTree, node->mainItem), ++chain) {
     ASSERT_NE(nullptr, node->findItem);
-    EXPECT_EQ(parent, ParentItem(Panes.findTree, node->findItem));
-    parent = node->findItem;
+    FolderNode* parent = ParentNode(Panes.mainTree, node->mainItem);
+    EXPECT_EQ(parent == top ? TopItem(Panes.findTree) : parent->findItem, ParentItem(Panes.findTree, node->findItem));
   }
-  const std::vector<std::string> newest = NewestFirst("Temp", "x.tmp");
-  std::vector<std::string> found;
-  for (HTREEITEM item = FirstChildItem(Panes.findTree, root->findItem); item;
-       item = NextSiblingItem(Panes.findTree, item))
-    found.push_back(TreeItemText(Panes.findTree, item));
-  EXPECT_EQ(newest, found) << "the later find stands first";
+  EXPECT_EQ(1 + chain + 2, ResultCount());
+  EXPECT_EQ(NewestFirst(false), ChildTexts(Panes.findTree, root->findItem)) << "the later find stands first";
 
   Find([](HWND dialog) {
     Click(dialog, IDC_FIND_AS_LIST);
     Pattern(dialog, "*.tmp; temp");
   });
-  const std::vector<std::string> listed = ResultEntries();
-  ASSERT_EQ(2u, listed.size());
-  const std::vector<std::string> newestListed = NewestFirst("Temp", "x.tmp");
-  EXPECT_EQ(ShownPath(newestListed[0]), listed[0]) << "full paths in word capitals, newest first";
-  EXPECT_EQ(ShownPath(newestListed[1]), listed[1]);
+  EXPECT_EQ(NewestFirst(true), ListedResults()) << "full paths in word capitals, newest first";
 
   Find([](HWND dialog) {
     Click(dialog, IDC_FIND_MERGE);
     Pattern(dialog, "temp;d1*");
   });
-  EXPECT_EQ(5u, ResultEntries().size()) << "D1, D1a and D1b join; Temp is not listed twice";
+  EXPECT_EQ(5u, ListedResults().size()) << "D1, D1a and D1b join; Temp is not listed twice";
 
   FolderNode* gone = Node("Temp");
   temp.Remove("Temp");
   ScanOneLevel(root);  // as a rescan after the change on disk does
   EXPECT_FALSE(IsFolderNode(gone));
-  EXPECT_EQ(4u, ResultEntries().size()) << "the deleted folder leaves the results";
+  EXPECT_EQ(4u, ListedResults().size()) << "the deleted folder leaves the results";
 }
 
 TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpen) {
@@ -167,18 +132,12 @@ TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpen) {
   EXPECT_EQ(1, ResultCount()) << "only the top item";
   EXPECT_TRUE(FindResultsMode);
 
-  {
-    int opened = 0;
-    DialogAnswerer answerer([&](HWND) {
-      ++opened;
-      return IDCANCEL;
-    });
-    Command(IDM_VIEW_NORMAL);
-    EXPECT_FALSE(FindResultsMode);
-    Command(IDM_VIEW_FIND_RESULTS);
-    EXPECT_EQ(1, opened) << "with nothing found the results tab opens the Find dialog";
-    EXPECT_FALSE(FindResultsMode);
-  }
+  Command(IDM_VIEW_NORMAL);
+  EXPECT_FALSE(FindResultsMode);
+  DialogAnswerer exit(IDCANCEL);
+  Command(IDM_VIEW_FIND_RESULTS);
+  EXPECT_EQ(1u, exit.seen().size()) << "with nothing found the results tab opens the Find dialog";
+  EXPECT_FALSE(FindResultsMode);
 
   root->root->flags &= ~SUBTREE_COMPLETE;  // as while a scan of the drive is unfinished
   Find([](HWND dialog) { Pattern(dialog, "*"); }, IDCANCEL);
@@ -189,29 +148,14 @@ TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpen) {
 }
 
 TEST_F(FindTest, ExitDuringASearchEndsItWithoutTheDialog) {
-  // A scan of the drive still counting the folder: the search waits there.
-  WorkerRecord scan = {};
-  DriveRootNode* drive = AsDriveRoot(root->root);
-  drive->activeScan = &scan;
+  WorkerRecord scan = {};  // a scan of the drive still counting the folder: the search waits there
+  AsDriveRoot(root->root)->activeScan = &scan;
   root->flags &= ~SUBTREE_COMPLETE;
-  bool pressed = false;
-  int searchesAtExit = -1;
-  DialogAnswerer answerer([&](HWND dialog) {
-    if (!GetDlgItem(dialog, IDC_CRITERIA_TABS)) return IDNO;
-    if (!pressed) {
-      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-      pressed = true;
-      return 0;
-    }
-    if (Text(dialog, IDC_FIND_STATUS) != ResourceString(IDS_SEARCHING)) return 0;
-    searchesAtExit = WorkerCount();
-    return IDCANCEL;
-  });
-  SendMessageA(window, WM_COMMAND, IDM_FIND_FOLDERS, 0);
-  EXPECT_EQ(1, searchesAtExit) << "the dialog closed while the search was waiting";
-  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  Find([](HWND) {}, IDNO, true);
+  EXPECT_EQ(1, workersAtExit) << "the dialog closed while the search was waiting";
+  EXPECT_EQ(0, WorkerCount()) << "and the search then ended";
   EXPECT_EQ(nullptr, FindSearchWorker);
-  drive->activeScan = nullptr;
+  AsDriveRoot(root->root)->activeScan = nullptr;
   root->flags |= SUBTREE_COMPLETE;
 }
 

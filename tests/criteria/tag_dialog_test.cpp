@@ -47,11 +47,6 @@ class TagDialogTest : public ScannedWindowTest {
   }
 };
 
-std::string Text(HWND page, int id) {
-  char text[64] = "";
-  GetDlgItemTextA(page, id, text, sizeof text);
-  return text;
-}
 LRESULT Selection(HWND page, int id) { return SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0); }
 
 TEST_F(TagDialogTest, PagesStoreWhatIsTypedAndCancelKeepsTheCriteria) {

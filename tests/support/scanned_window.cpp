@@ -83,6 +83,19 @@ HWND PageWith(HWND dialog, int id) {
   return nullptr;
 }
 
+std::string Text(HWND dialog, int id) {
+  char text[MAX_PATH] = "";
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
+  std::vector<std::string> texts;
+  for (HTREEITEM item = FirstChildItem(tree, parent); item; item = NextSiblingItem(tree, item))
+    texts.push_back(TreeItemText(tree, item));
+  return texts;
+}
+
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 void Choose(HWND dialog, int id, int index) {

@@ -9,10 +9,12 @@
 // ScratchCurrentUser in the test program before using it.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/temp_folder.h"
 
@@ -36,6 +38,9 @@ class ScannedWindowTest : public ::testing::Test {
 
 // The page of a Tag or Find dialog that holds control |id|.
 HWND PageWith(HWND dialog, int id);
+std::string Text(HWND dialog, int id);
+// The texts of |parent|'s child items, in tree order.
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent);
 // A click on a button, and a choice in a drop-down list, as the user makes them.
 void Click(HWND dialog, int id);
 void Choose(HWND dialog, int id, int index);
