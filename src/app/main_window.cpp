@@ -16,6 +16,9 @@
 #include "app/pane_popup.h"
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
+#include "criteria/find_dialog.h"
+#include "criteria/find_view.h"
+#include "criteria/tag_dialog.h"
 #include "model/folder_node.h"
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
@@ -81,6 +84,11 @@ void OnCustomizeToolbar(HWND) { CustomizeToolbar(); }
 void OnDiskInformation(HWND window) { ShowDiskInformation(window, CurrentFolder); }
 void OnExportToFile(HWND window) { ExportTreeCommand(window); }
 void OnPrintTree(HWND window) { PrintTreeCommand(window); }
+void OnTagFolders(HWND window) { ShowTagDialog(window); }
+void OnClearAllTags(HWND) { ClearAllTagsCommand(); }
+void OnFindFolders(HWND window) { ShowFindDialog(window); }
+void OnNormalView(HWND) { ShowMainView(); }
+void OnFindResultsView(HWND window) { FindResultsViewCommand(window); }
 
 struct CommandRoute {
   UINT id;
@@ -107,8 +115,8 @@ const CommandRoute COMMANDS[] = {
     {IDM_CLOSE, OnClose},
     {IDM_HELP, OnHelp},
     {IDM_OPTIONS, CommandNotYetAvailable},
-    {IDM_VIEW_NORMAL, CommandNotYetAvailable},
-    {IDM_VIEW_FIND_RESULTS, CommandNotYetAvailable},
+    {IDM_VIEW_NORMAL, OnNormalView},
+    {IDM_VIEW_FIND_RESULTS, OnFindResultsView},
     {IDM_SHOW_TABS, ToggleTabs},
     {IDM_COPY, CommandNotYetAvailable},
     {IDM_UNDO, CommandNotYetAvailable},
@@ -132,8 +140,8 @@ const CommandRoute COMMANDS[] = {
     {IDM_FIND_COMPUTER, CommandNotYetAvailable},
     {IDM_CUSTOMIZE_TOOLBAR, OnCustomizeToolbar},
     {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
-    {IDM_FIND_FOLDERS, CommandNotYetAvailable},
-    {IDM_CLEAR_ALL_TAGS, CommandNotYetAvailable},
+    {IDM_FIND_FOLDERS, OnFindFolders},
+    {IDM_CLEAR_ALL_TAGS, OnClearAllTags},
     {IDM_DELETE, CommandNotYetAvailable},
     {IDM_PRINT_TREE, OnPrintTree},
     {IDM_DISK_INFORMATION, OnDiskInformation},
@@ -143,7 +151,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_CUT, CommandNotYetAvailable},
     {IDM_PASTE, CommandNotYetAvailable},
     {IDM_ABOUT, CommandNotYetAvailable},
-    {IDM_TAG_FOLDERS, CommandNotYetAvailable},
+    {IDM_TAG_FOLDERS, OnTagFolders},
     {IDM_SHOW_TOOLBAR, ToggleToolbar},
     {IDM_SHOW_FILE_PANE, ToggleFilePane},
     {IDM_SHOW_STATUS_BAR, ToggleStatusBar},
@@ -415,6 +423,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SetFocus(FilePaneViewWindow());
       else if (HWND tree = ActiveTree())
         SetFocus(tree);
+      return 0;
+    case WM_SHOW_FIND_RESULTS:
+      ShowFindResultsView();
       return 0;
     case WM_FILE_PANE_ACTIVATED:
       FilePaneActive = true;
