@@ -2,6 +2,8 @@
 // ordinary folder, and while a scan runs.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/command_states.h"
 #include "app/process_state.h"
 #include "model/folder_node.h"
@@ -17,9 +19,19 @@
 
 namespace {
 
-bool Enabled(HMENU menu, UINT id) { return !(GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)); }
+const UINT COMMANDS[] = {IDM_MOVE_TO,   IDM_COPY_TO,       IDM_RECYCLE,   IDM_DELETE,         IDM_RENAME,
+                         IDM_CUT,       IDM_COPY,          IDM_PASTE,     IDM_CREATE_FOLDER,  IDM_DISK_INFORMATION,
+                         IDM_SCAN_DISK, IDM_RESCAN_FOLDER, IDM_STOP_SCAN, IDM_STOP_DRIVE_SCAN};
 
-TEST(CommandStates, TopNodeDriveRootAndFolder) {
+// One character per command of COMMANDS: '+' enabled, '-' greyed.
+std::string States(FolderNode* node, HMENU menu) {
+  UpdateCommandStates(node, menu, nullptr);
+  std::string states;
+  for (UINT id : COMMANDS) states += GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED) ? '-' : '+';
+  return states;
+}
+
+TEST(CommandStates, TopNodeDriveRootFolderAndScanningDrive) {
   ApplyDefaultSettings(&Settings);
   TempFolder temp;
   TestPanes panes;
@@ -28,47 +40,27 @@ TEST(CommandStates, TopNodeDriveRootAndFolder) {
   FolderNode* folder = panes.AddFolder(drive, temp.Path());
   HMENU menu = LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDR_MAIN_MENU));
   ASSERT_NE(nullptr, menu);
-  // The menu bar has no item for 45001; one added here must follow the scan.
-  AppendMenuA(menu, MF_STRING, IDM_STOP_DRIVE_SCAN, "stop");
-  const UINT fileCommands[] = {IDM_MOVE_TO, IDM_COPY_TO, IDM_RECYCLE, IDM_DELETE, IDM_RENAME, IDM_CUT, IDM_COPY};
+  // The menu bar has no items for these two; added here they must follow the scan.
+  for (UINT id : {IDM_RESCAN_FOLDER, IDM_STOP_DRIVE_SCAN}) AppendMenuA(menu, MF_STRING, id, "scan");
 
-  UpdateCommandStates(top, menu, nullptr);
-  for (UINT id : fileCommands) EXPECT_FALSE(Enabled(menu, id)) << id << " on the top node";
-  for (UINT id : {IDM_PASTE, IDM_CREATE_FOLDER, IDM_DISK_INFORMATION, IDM_SCAN_DISK, IDM_RESCAN_FOLDER})
-    EXPECT_FALSE(Enabled(menu, id)) << id << " on the top node";
-
-  UpdateCommandStates(drive, menu, nullptr);
-  for (UINT id : fileCommands) EXPECT_FALSE(Enabled(menu, id)) << id << " on a drive root";
-  for (UINT id : {IDM_PASTE, IDM_CREATE_FOLDER, IDM_DISK_INFORMATION, IDM_SCAN_DISK})
-    EXPECT_TRUE(Enabled(menu, id)) << id << " on a drive root";
-
-  UpdateCommandStates(folder, menu, nullptr);
-  for (UINT id : fileCommands) EXPECT_TRUE(Enabled(menu, id)) << id << " on a folder";
-  EXPECT_FALSE(Enabled(menu, IDM_STOP_SCAN));
-  EXPECT_FALSE(Enabled(menu, IDM_STOP_DRIVE_SCAN));
-
+  EXPECT_EQ("--------------", States(top, menu)) << "the top node";
+  EXPECT_EQ("-------+++++--", States(drive, menu)) << "a drive root: paste, new folder, disk and scans";
+  EXPECT_EQ("++++++++++++--", States(folder, menu)) << "a folder";
   {
     NodeLockHolder busy(folder);
     CurrentFolder = folder;
     StartWorker(FolderScanWorker, folder);
     ASSERT_TRUE(PumpUntil([&] { return drive->activeScan != nullptr; }));
-    UpdateCommandStates(folder, menu, nullptr);
-    EXPECT_FALSE(Enabled(menu, IDM_SCAN_DISK)) << "the drive is being scanned";
-    EXPECT_FALSE(Enabled(menu, IDM_RESCAN_FOLDER));
-    EXPECT_TRUE(Enabled(menu, IDM_STOP_SCAN));
-    EXPECT_TRUE(Enabled(menu, IDM_STOP_DRIVE_SCAN));
+    EXPECT_EQ("++++++++++--++", States(folder, menu)) << "while the drive is scanned only the stops";
   }
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  UpdateCommandStates(folder, menu, nullptr);
-  EXPECT_TRUE(Enabled(menu, IDM_SCAN_DISK));
-  EXPECT_FALSE(Enabled(menu, IDM_STOP_SCAN));
+  EXPECT_EQ("++++++++++++--", States(folder, menu)) << "after the scan";
 
   Settings.SizeMode = 0;
   Settings.ShowSizesInUnits = 0;
   UpdateMenuChecks(menu, nullptr);
-  EXPECT_TRUE(GetMenuState(menu, IDM_SIZE_REPORTED, MF_BYCOMMAND) & MF_CHECKED);
-  EXPECT_FALSE(GetMenuState(menu, IDM_SIZE_ON_DISK, MF_BYCOMMAND) & MF_CHECKED);
-  EXPECT_TRUE(GetMenuState(menu, IDM_EXACT_BYTES, MF_BYCOMMAND) & MF_CHECKED);
+  for (UINT id : {IDM_SIZE_REPORTED, IDM_SIZE_ON_DISK, IDM_EXACT_BYTES})
+    EXPECT_EQ(id != IDM_SIZE_ON_DISK, (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
   CurrentFolder = nullptr;
   DestroyMenu(menu);
 }

@@ -1,18 +1,21 @@
-// The popup menu over a column of the folder pane.
+// The popup menu over a column of the folder pane, and the disk information
+// it opens over the main window, as the user reads it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <map>
 #include <string>
 
+#include "app/disk_info_dialog.h"
 #include "app/pane_popup.h"
-#include "app/resource_text.h"
+#include "model/tree_items.h"
 #include "pane/pane_controls.h"
 #include "resource.h"
 #include "support/dialog_answerer.h"
-#include "support/main_window_run.h"
-#include "support/temp_folder.h"
+#include "support/fixed_geometry.h"
+#include "support/main_window_test.h"
 
 namespace {
 
@@ -22,13 +25,13 @@ constexpr DWORD DIALOG_LIMIT_MS = 10000;
 TEST(PanePopup, EntriesNameTheColumnUnderTheMouse) {
   HMENU menu = BuildPanePopup(3);
   ASSERT_NE(nullptr, menu);
-  ASSERT_EQ(6, GetMenuItemCount(menu));
   const UINT expected[] = {IDM_DISK_INFORMATION, 0, IDM_FOLDER_DETAILS_PAGE_FIRST + 3, 0, IDM_FIND_FOLDERS,
                            IDM_TAG_FOLDERS};
+  ASSERT_EQ(6, GetMenuItemCount(menu));
   for (int i = 0; i < 6; ++i) EXPECT_EQ(expected[i], GetMenuItemID(menu, i)) << "entry " << i;
   char text[128] = "";
   GetMenuStringA(menu, 2, text, sizeof text, MF_BYPOSITION);
-  EXPECT_EQ(ResourceString(IDS_POPUP_FOLDER_DETAILS), text);
+  EXPECT_EQ(Narrow(L"文件夹详细资料(&D)..."), text);
   DestroyMenu(menu);
 }
 
@@ -38,23 +41,27 @@ POINT Centre(HWND window) {
   return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
 }
 
-// A right click at |client| in |window|, the button let go where it went down.
-void RightClick(HWND window, POINT client) {
+// A right click at |client| in |window|, the button let go where it went
+// down, and the popup's first entry chosen; the dialogs it opens are answered.
+void RightClickDiskInformation(HWND window, POINT client, const DialogAnswerer& answer) {
+  MenuPicker first(0);
   POINT screen = client;
   ClientToScreen(window, &screen);
   SetCursorPos(screen.x, screen.y);
-  const LPARAM at = MAKELPARAM(client.x, client.y);
-  PostMessageA(window, WM_RBUTTONUP, 0, at);
-  SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, at);
+  PostMessageA(window, WM_RBUTTONUP, 0, MAKELPARAM(client.x, client.y));
+  SendMessageA(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(client.x, client.y));
+  EXPECT_EQ(1, first.picked()) << "the popup opened";
+  EXPECT_TRUE(PumpUntil([&] { return !answer.seen().empty(); }, DIALOG_LIMIT_MS)) << "no dialog";
 }
 
-TEST(PanePopup, DiskInformationFromTheDetailListAndFromBlankTreeSpaceOpensOverTheMainWindow) {
-  TempFolder temp;
-  std::string path = temp.Path();
-  path.pop_back();
-  MainWindowRun run(path);
-  HWND window = run.Open();
-  ASSERT_NE(nullptr, window);
+class DiskInformation : public MainWindowTest {
+ protected:
+  FixedGeometry geometry;  // 8 sectors of 512 bytes, 4,000 clusters, 1,000 free
+  ScopedDriveQueries installed{&geometry};
+};
+
+TEST_F(DiskInformation, FromADetailRowOrBlankTreeSpaceItOpensOverTheMainWindowWithTheDrivesNumbers) {
+  Open();
   RECT tree;
   GetClientRect(Panes.mainTree, &tree);
   const struct {
@@ -65,22 +72,45 @@ TEST(PanePopup, DiskInformationFromTheDetailListAndFromBlankTreeSpaceOpensOverTh
       {"a detail row", Panes.mainList, {10, 5}},
       {"the names' blank space below the last folder", Panes.mainTree, {30, tree.bottom - 10}},
   };
+  const std::map<int, std::string> expected = {
+      {IDC_DISK_CLUSTER_SIZE, "4,096 (4.00KB)"},  {IDC_DISK_CLUSTERS, "4,000"},
+      {IDC_DISK_CAPACITY, "16,384,000 (15.6MB)"}, {IDC_DISK_FREE, "4,096,000 (3.91MB)"},
+      {IDC_DISK_USED, "12,288,000 (11.7MB)"},     {IDC_DISK_TYPE, Narrow(L"本地磁盘")},
+      {IDC_DISK_BYTES_PER_SECTOR, "512"},         {IDC_DISK_SECTORS_PER_CLUSTER, "8"},
+  };
   for (const auto& click : CLICKS) {
     POINT dialogCentre = {};
+    std::map<int, std::string> shown;
     DialogAnswerer answer([&](HWND dialog) {
       if (!GetDlgItem(dialog, IDC_DISK_TYPE)) return IDCANCEL;
       dialogCentre = Centre(dialog);
+      for (const auto& control : expected) {
+        char text[256] = "";
+        GetDlgItemTextA(dialog, control.first, text, sizeof text);
+        shown[control.first] = text;
+      }
       return IDOK;
     });
-    MenuPicker first(0);
-    RightClick(click.window, click.client);
-    EXPECT_EQ(1, first.picked()) << click.where << ": the popup opened";
-    ASSERT_TRUE(PumpUntil([&] { return !answer.seen().empty(); }, DIALOG_LIMIT_MS)) << click.where << ": no dialog";
-    EXPECT_EQ(1u, answer.seen().size());
+    RightClickDiskInformation(click.window, click.client, answer);
+    EXPECT_EQ(1u, answer.seen().size()) << click.where;
+    EXPECT_EQ(expected, shown) << click.where << ": used is capacity minus free";
     const POINT mainCentre = Centre(window);
     EXPECT_NEAR(mainCentre.x, dialogCentre.x, 1) << click.where << ": disk information opens over the main window";
     EXPECT_NEAR(mainCentre.y, dialogCentre.y, 1) << click.where;
   }
+  EXPECT_EQ(UINT(IDS_DRIVE_UNKNOWN), DriveTypeTextId(77));
+  EXPECT_EQ(UINT(IDS_DRIVE_CDROM), DriveTypeTextId(DRIVE_CDROM));
+
+  DialogAnswerer answer(IDOK);
+  Select(NodeFromItem(Panes.mainTree, TopItem(Panes.mainTree)));
+  Command(IDM_DISK_INFORMATION);
+  EXPECT_TRUE(answer.seen().empty()) << "the top node has no drive: nothing opens";
+  Select(start);
+  geometry.fail = true;  // as a drive without its medium
+  RightClickDiskInformation(Panes.mainList, {10, 5}, answer);
+  ASSERT_EQ(1u, answer.seen().size()) << "the error box only";
+  EXPECT_EQ("ERROR : No information available.", answer.seen()[0].caption);
+  EXPECT_EQ(0u, answer.seen()[0].text.find("Cannot get information for drive."));
 }
 
 }  // namespace

@@ -1,17 +1,14 @@
 // The main window's resources as the program finds them in its own module:
-// menu, accelerators, pane host template, toolbar texts and images, in both
-// languages.
+// menu, accelerators, dialogs, toolbar texts and images, in both languages.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
-#include <type_traits>
 #include <vector>
 
 #include "resource.h"
@@ -31,11 +28,6 @@ const void* ResourceIn(LANGID language, LPCSTR type, int id, DWORD* size = nullp
   return LockResource(LoadResource(module, found));
 }
 
-struct MenuDeleter {
-  void operator()(HMENU menu) const { DestroyMenu(menu); }
-};
-using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
-
 // Command id -> item text of every command in the menu and its submenus.
 void CollectCommands(HMENU menu, std::map<UINT, std::wstring>* commands) {
   for (int i = 0, count = GetMenuItemCount(menu); i < count; ++i) {
@@ -46,20 +38,19 @@ void CollectCommands(HMENU menu, std::map<UINT, std::wstring>* commands) {
     item.dwTypeData = text;
     item.cch = ARRAYSIZE(text);
     ASSERT_TRUE(GetMenuItemInfoW(menu, i, TRUE, &item));
-    if (item.hSubMenu) {
+    if (item.hSubMenu)
       CollectCommands(item.hSubMenu, commands);
-    } else if (!(item.fType & MFT_SEPARATOR)) {
+    else if (!(item.fType & MFT_SEPARATOR))
       (*commands)[item.wID] = text;
-    }
   }
 }
 
 std::map<UINT, std::wstring> MenuCommands(LANGID language) {
   std::map<UINT, std::wstring> commands;
   const void* resource = ResourceIn(language, RT_MENU, IDR_MAIN_MENU);
-  if (!resource) return commands;
-  UniqueMenu menu(LoadMenuIndirectA(resource));
-  if (menu) CollectCommands(menu.get(), &commands);
+  HMENU menu = resource ? LoadMenuIndirectA(resource) : nullptr;
+  if (menu) CollectCommands(menu, &commands);
+  DestroyMenu(menu);
   return commands;
 }
 
@@ -88,180 +79,96 @@ std::wstring StringIn(LANGID language, UINT id) {
   return std::wstring(block + 1, *block);
 }
 
-SIZE BitmapSize(int id) {
-  HBITMAP bitmap = static_cast<HBITMAP>(
-      LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-  BITMAP info = {};
-  if (bitmap) GetObjectA(bitmap, sizeof info, &info);
-  DeleteObject(bitmap);
-  return SIZE{info.bmWidth, info.bmHeight};
-}
-
-INT_PTR CALLBACK IgnoreEverything(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-
-TEST(MainMenu, BothLanguagesOfferTheSameCommandsAndShowAKeyExactlyForTheBoundOnes) {
-  const std::set<UINT> expected = {IDM_DISK_INFORMATION,
-                                   IDM_PROPERTIES,
-                                   IDM_MOVE_TO,
-                                   IDM_COPY_TO,
-                                   IDM_RECYCLE,
-                                   IDM_DELETE,
-                                   IDM_RENAME,
-                                   IDM_CREATE_FOLDER,
-                                   IDM_COPY_DISK,
-                                   IDM_LABEL_DISK,
-                                   IDM_FORMAT_DISK,
-                                   IDM_MAP_NETWORK_DRIVE,
-                                   IDM_DISCONNECT_NETWORK_DRIVE,
-                                   IDM_SCAN_DISK,
-                                   IDM_STOP_SCAN,
-                                   IDM_EXPORT_TO_FILE,
-                                   IDM_PRINT_TREE,
-                                   IDM_CLOSE,
-                                   IDM_UNDO,
-                                   IDM_CUT,
-                                   IDM_COPY,
-                                   IDM_PASTE,
-                                   IDM_EXPAND_ONE_LEVEL,
-                                   IDM_EXPAND_ALL,
-                                   IDM_COLLAPSE_BRANCH,
-                                   IDM_COLLAPSE_ALL,
-                                   IDM_OPTIONS,
-                                   IDM_FOLDER_DETAILS,
-                                   IDM_CUSTOMIZE_TOOLBAR,
-                                   IDM_SAVE_SETTINGS_NOW,
-                                   IDM_SAVE_SETTINGS_ON_EXIT,
-                                   IDM_SIZE_REPORTED,
-                                   IDM_SIZE_ON_DISK,
-                                   IDM_EXACT_BYTES,
-                                   IDM_SHOW_TOOLBAR,
-                                   IDM_SHOW_FILE_PANE,
-                                   IDM_SHOW_STATUS_BAR,
-                                   IDM_SHOW_TABS,
-                                   IDM_VIEW_NORMAL,
-                                   IDM_VIEW_FIND_RESULTS,
-                                   IDM_REFRESH,
-                                   IDM_FIND_FOLDERS,
-                                   IDM_TAG_FOLDERS,
-                                   IDM_CLEAR_ALL_TAGS,
-                                   IDM_ADD_REMOVE_PROGRAMS,
-                                   IDM_RECYCLE_BIN_SETTINGS,
-                                   IDM_EMPTY_RECYCLE_BIN,
-                                   IDM_HELP,
-                                   IDM_ABOUT};
+TEST(MainMenu, BothLanguagesOfferTheSameCommandsAndBindTheSameKeysAndShowTheBoundOnes) {
+  // clang-format off
+  const std::set<UINT> commands = {
+      IDM_DISK_INFORMATION, IDM_PROPERTIES, IDM_MOVE_TO, IDM_COPY_TO, IDM_RECYCLE, IDM_DELETE, IDM_RENAME,
+      IDM_CREATE_FOLDER, IDM_COPY_DISK, IDM_LABEL_DISK, IDM_FORMAT_DISK, IDM_MAP_NETWORK_DRIVE,
+      IDM_DISCONNECT_NETWORK_DRIVE, IDM_SCAN_DISK, IDM_STOP_SCAN, IDM_EXPORT_TO_FILE, IDM_PRINT_TREE, IDM_CLOSE,
+      IDM_UNDO, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_EXPAND_ONE_LEVEL, IDM_EXPAND_ALL, IDM_COLLAPSE_BRANCH,
+      IDM_COLLAPSE_ALL, IDM_OPTIONS, IDM_FOLDER_DETAILS, IDM_CUSTOMIZE_TOOLBAR, IDM_SAVE_SETTINGS_NOW,
+      IDM_SAVE_SETTINGS_ON_EXIT, IDM_SIZE_REPORTED, IDM_SIZE_ON_DISK, IDM_EXACT_BYTES, IDM_SHOW_TOOLBAR,
+      IDM_SHOW_FILE_PANE, IDM_SHOW_STATUS_BAR, IDM_SHOW_TABS, IDM_VIEW_NORMAL, IDM_VIEW_FIND_RESULTS, IDM_REFRESH,
+      IDM_FIND_FOLDERS, IDM_TAG_FOLDERS, IDM_CLEAR_ALL_TAGS, IDM_ADD_REMOVE_PROGRAMS, IDM_RECYCLE_BIN_SETTINGS,
+      IDM_EMPTY_RECYCLE_BIN, IDM_HELP, IDM_ABOUT};
+  const int CONTROL = FVIRTKEY | FCONTROL, PLAIN = FVIRTKEY;
+  const std::vector<Binding> keys = {
+      {CONTROL, 'B', IDM_EXACT_BYTES}, {CONTROL, 'C', IDM_COPY}, {CONTROL, 'R', IDM_SIZE_REPORTED},
+      {CONTROL, 'S', IDM_SIZE_ON_DISK}, {CONTROL, 'T', IDM_TAG_FOLDERS}, {CONTROL, 'V', IDM_PASTE},
+      {CONTROL, 'X', IDM_CUT}, {CONTROL, VK_ADD, IDM_EXPAND_ONE_LEVEL}, {CONTROL, VK_MULTIPLY, IDM_EXPAND_ALL},
+      {CONTROL, VK_SUBTRACT, IDM_COLLAPSE_BRANCH}, {CONTROL, VK_DIVIDE, IDM_COLLAPSE_ALL},
+      {PLAIN, VK_DELETE, IDM_RECYCLE}, {PLAIN | FSHIFT, VK_DELETE, IDM_DELETE}, {PLAIN, VK_INSERT, IDM_CREATE_FOLDER},
+      {PLAIN | FALT, VK_RETURN, IDM_PROPERTIES}, {PLAIN, VK_F2, IDM_RENAME}, {PLAIN, VK_F3, IDM_FIND_FOLDERS},
+      {PLAIN, VK_F5, IDM_REFRESH}, {PLAIN, VK_F6, IDM_SCAN_DISK}, {PLAIN, VK_F7, IDM_MOVE_TO},
+      {PLAIN, VK_F8, IDM_COPY_TO}};
+  // clang-format on
   std::set<UINT> bound;
-  for (const Binding& binding : Accelerators(SIMPLIFIED)) bound.insert(std::get<2>(binding));
-
+  for (const Binding& binding : keys) bound.insert(std::get<2>(binding));
   for (LANGID language : LANGUAGES) {
-    SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << language);
-    std::map<UINT, std::wstring> commands = MenuCommands(language);
+    EXPECT_EQ(keys, Accelerators(language)) << "in 0x" << std::hex << language;
     std::set<UINT> ids;
-    for (const auto& [id, text] : commands) {
+    for (const auto& [id, text] : MenuCommands(language)) {
       ids.insert(id);
       EXPECT_EQ(bound.count(id) == 1, text.find(L'\t') != std::wstring::npos)
-          << "command " << id << ": a shown key exactly when the accelerator table binds one";
+          << "command " << id << " in 0x" << std::hex << language << ": a key shown exactly when one is bound";
     }
-    EXPECT_EQ(expected, ids);
+    EXPECT_EQ(commands, ids) << "in 0x" << std::hex << language;
   }
   EXPECT_EQ(L"扫描磁盘(&A)...\tF6", MenuCommands(SIMPLIFIED)[IDM_SCAN_DISK]);
   EXPECT_EQ(L"掃描磁碟(&A)...\tF6", MenuCommands(TRADITIONAL)[IDM_SCAN_DISK]);
 }
 
-TEST(Accelerators, BothLanguagesBindTheKeysOfTheCommandTable) {
-  const int CONTROL = FVIRTKEY | FCONTROL, PLAIN = FVIRTKEY;
-  const std::vector<Binding> expected = {
-      {CONTROL, 'B', IDM_EXACT_BYTES},
-      {CONTROL, 'C', IDM_COPY},
-      {CONTROL, 'R', IDM_SIZE_REPORTED},
-      {CONTROL, 'S', IDM_SIZE_ON_DISK},
-      {CONTROL, 'T', IDM_TAG_FOLDERS},
-      {CONTROL, 'V', IDM_PASTE},
-      {CONTROL, 'X', IDM_CUT},
-      {CONTROL, VK_ADD, IDM_EXPAND_ONE_LEVEL},
-      {CONTROL, VK_MULTIPLY, IDM_EXPAND_ALL},
-      {CONTROL, VK_SUBTRACT, IDM_COLLAPSE_BRANCH},
-      {CONTROL, VK_DIVIDE, IDM_COLLAPSE_ALL},
-      {PLAIN, VK_DELETE, IDM_RECYCLE},
-      {PLAIN | FSHIFT, VK_DELETE, IDM_DELETE},
-      {PLAIN, VK_INSERT, IDM_CREATE_FOLDER},
-      {PLAIN | FALT, VK_RETURN, IDM_PROPERTIES},
-      {PLAIN, VK_F2, IDM_RENAME},
-      {PLAIN, VK_F3, IDM_FIND_FOLDERS},
-      {PLAIN, VK_F5, IDM_REFRESH},
-      {PLAIN, VK_F6, IDM_SCAN_DISK},
-      {PLAIN, VK_F7, IDM_MOVE_TO},
-      {PLAIN, VK_F8, IDM_COPY_TO},
-  };
-  EXPECT_EQ(expected, Accelerators(SIMPLIFIED));
-  EXPECT_EQ(expected, Accelerators(TRADITIONAL));
-}
-
-TEST(Toolbar, EveryButtonHasATooltipAndACustomiseTextInBothLanguages) {
-  const UINT buttons[] = {IDM_STOP_SCAN,
-                          IDM_SCAN_DISK,
-                          IDM_FIND_FOLDERS,
-                          IDM_TAG_FOLDERS,
-                          IDM_MOVE_TO,
-                          IDM_COPY_TO,
-                          IDM_CREATE_FOLDER,
-                          IDM_CUT,
-                          IDM_COPY,
-                          IDM_PASTE,
-                          IDM_UNDO,
-                          IDM_RECYCLE,
-                          IDM_RENAME,
-                          IDM_PROPERTIES,
-                          IDM_SHOW_FILE_PANE,
-                          IDM_FILE_PANE_LARGE_ICONS,
-                          IDM_FILE_PANE_SMALL_ICONS,
-                          IDM_FILE_PANE_LIST,
-                          IDM_FILE_PANE_DETAILS,
-                          IDM_ADD_REMOVE_PROGRAMS,
-                          IDM_EMPTY_RECYCLE_BIN,
-                          IDM_COPY_DISK,
-                          IDM_LABEL_DISK,
-                          IDM_FORMAT_DISK,
-                          IDM_FIND_FILES,
-                          IDM_HELP,
-                          IDM_MAP_NETWORK_DRIVE,
-                          IDM_DISCONNECT_NETWORK_DRIVE};
-  for (LANGID language : LANGUAGES) {
-    for (UINT id : buttons) {
-      EXPECT_FALSE(StringIn(language, id).empty()) << "tooltip " << id << " in 0x" << std::hex << language;
-      EXPECT_FALSE(StringIn(language, id + IDS_BUTTON_DESCRIPTION_OFFSET).empty())
-          << "customise text " << id << " in 0x" << std::hex << language;
-    }
+TEST(Strings, EveryStringIsInBothLanguages) {
+  int count = 0;
+  for (UINT id = 0; id <= 0xFFFF; ++id) {
+    const bool simplified = !StringIn(SIMPLIFIED, id).empty();
+    EXPECT_EQ(simplified, !StringIn(TRADITIONAL, id).empty()) << "string " << id << " in one language only";
+    count += simplified;
   }
+  EXPECT_GT(count, 50);
   EXPECT_EQ(L"文件 - 扫描磁盘", StringIn(SIMPLIFIED, IDM_SCAN_DISK + IDS_BUTTON_DESCRIPTION_OFFSET));
   EXPECT_EQ(L"还原", StringIn(SIMPLIFIED, IDM_UNDO));
   EXPECT_EQ(L"查找结果", StringIn(SIMPLIFIED, IDS_TAB_FIND_RESULTS));
 }
 
 TEST(Images, StripArrowsIconAndCursorHaveTheirSizes) {
-  SIZE strip = BitmapSize(IDB_TOOLBAR);
-  EXPECT_EQ(TOOLBAR_IMAGE_SIZE * TOOLBAR_IMAGE_COUNT, strip.cx);
-  EXPECT_EQ(TOOLBAR_IMAGE_SIZE, strip.cy);
-  for (int arrow : {IDB_SORT_ASCENDING, IDB_SORT_DESCENDING}) {
-    SIZE size = BitmapSize(arrow);
-    EXPECT_EQ(SORT_ARROW_SIZE, size.cx) << "arrow " << arrow;
-    EXPECT_EQ(SORT_ARROW_SIZE, size.cy) << "arrow " << arrow;
-  }
+  const struct {
+    int id, width, height;
+  } BITMAPS[] = {{IDB_TOOLBAR, TOOLBAR_IMAGE_SIZE * TOOLBAR_IMAGE_COUNT, TOOLBAR_IMAGE_SIZE},
+                 {IDB_SORT_ASCENDING, SORT_ARROW_SIZE, SORT_ARROW_SIZE},
+                 {IDB_SORT_DESCENDING, SORT_ARROW_SIZE, SORT_ARROW_SIZE}};
   HMODULE module = GetModuleHandleA(nullptr);
+  for (const auto& b : BITMAPS) {
+    HANDLE bitmap = LoadImageA(module, MAKEINTRESOURCEA(b.id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    BITMAP info = {};
+    GetObjectA(bitmap, sizeof info, &info);
+    DeleteObject(bitmap);
+    EXPECT_EQ(std::make_pair(b.width, b.height), std::make_pair(int(info.bmWidth), int(info.bmHeight))) << b.id;
+  }
   HANDLE icon = LoadImageA(module, MAKEINTRESOURCEA(IDI_PELVANOR), IMAGE_ICON, 16, 16, 0);
   EXPECT_TRUE(icon) << "the small icon the window class asks for";
   DestroyIcon(static_cast<HICON>(icon));
   EXPECT_TRUE(LoadCursorA(module, MAKEINTRESOURCEA(IDCUR_SPLITTER)));
 }
 
-TEST(PaneHost, TemplateHoldsBothTreesAndTheScrollBarInBothLanguages) {
+INT_PTR CALLBACK IgnoreEverything(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+// Each dialog made from its template in both languages, |check|ed while it is open.
+template <typename Check>
+void ForEachDialog(int id, Check check) {
   HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_TRUE(owner);
   for (LANGID language : LANGUAGES) {
-    SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << language);
-    auto dialog = static_cast<LPCDLGTEMPLATEA>(ResourceIn(language, RT_DIALOG, IDD_PANE_HOST));
-    ASSERT_TRUE(dialog);
-    HWND host = CreateDialogIndirectParamA(nullptr, dialog, owner, IgnoreEverything, 0);
-    ASSERT_TRUE(host);
+    auto dialog = static_cast<LPCDLGTEMPLATEA>(ResourceIn(language, RT_DIALOG, id));
+    HWND made = dialog ? CreateDialogIndirectParamA(nullptr, dialog, owner, IgnoreEverything, 0) : nullptr;
+    EXPECT_TRUE(made) << "dialog " << id << " in 0x" << std::hex << language;
+    if (made) check(language, made);
+    DestroyWindow(made);
+  }
+  DestroyWindow(owner);
+}
+
+TEST(Dialogs, PaneHostScanAndDiskInformationHaveTheSameControlsInBothLanguages) {
+  ForEachDialog(IDD_PANE_HOST, [](LANGID, HWND host) {
     for (int tree : {IDC_MAIN_TREE, IDC_FIND_RESULTS_TREE}) {
       // Under DS_3DLOOK the dialog manager trades a control's border for a sunken edge.
       HWND control = GetDlgItem(host, tree);
@@ -271,42 +178,26 @@ TEST(PaneHost, TemplateHoldsBothTreesAndTheScrollBarInBothLanguages) {
     char className[32] = "";
     GetClassNameA(GetDlgItem(host, IDC_PANE_SCROLLBAR), className, sizeof className);
     EXPECT_STRCASEEQ("ScrollBar", className);
-    DestroyWindow(host);
-  }
-  DestroyWindow(owner);
-}
-
-// The ids of a dialog's controls and their window texts, as created.
-std::map<int, std::wstring> DialogControls(HWND owner, LANGID language, int id) {
-  std::map<int, std::wstring> controls;
-  auto dialog = static_cast<LPCDLGTEMPLATEA>(ResourceIn(language, RT_DIALOG, id));
-  if (!dialog) return controls;
-  HWND made = CreateDialogIndirectParamA(nullptr, dialog, owner, IgnoreEverything, 0);
-  if (!made) return controls;
-  for (HWND child = GetWindow(made, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t text[128] = L"";
-    GetWindowTextW(child, text, ARRAYSIZE(text));
-    controls[GetDlgCtrlID(child)] += text;
-  }
-  DestroyWindow(made);
-  return controls;
-}
-
-TEST(Dialogs, ScanAndDiskInformationExistInBothLanguagesWithTheSameControls) {
-  HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_TRUE(owner);
+  });
+  // The ids of each dialog's controls and their window texts, per language.
+  std::map<int, std::map<LANGID, std::map<int, std::wstring>>> controls;
   for (int id : {IDD_SCAN, IDD_DISK_INFORMATION, IDD_EXPORT_OPTIONS, IDD_PRINT_TREE}) {
-    SCOPED_TRACE(testing::Message() << "dialog " << id);
-    const std::map<int, std::wstring> simplified = DialogControls(owner, SIMPLIFIED, id);
-    const std::map<int, std::wstring> traditional = DialogControls(owner, TRADITIONAL, id);
-    ASSERT_FALSE(simplified.empty());
-    ASSERT_EQ(simplified.size(), traditional.size());
-    for (const auto& entry : simplified) EXPECT_EQ(1u, traditional.count(entry.first)) << "control " << entry.first;
+    ForEachDialog(id, [&](LANGID language, HWND made) {
+      for (HWND child = GetWindow(made, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[128] = L"";
+        GetWindowTextW(child, text, ARRAYSIZE(text));
+        controls[id][language][GetDlgCtrlID(child)] += text;
+      }
+    });
+    std::set<int> simplified, traditional;
+    for (const auto& control : controls[id][SIMPLIFIED]) simplified.insert(control.first);
+    for (const auto& control : controls[id][TRADITIONAL]) traditional.insert(control.first);
+    EXPECT_FALSE(simplified.empty()) << "dialog " << id;
+    EXPECT_EQ(simplified, traditional) << "dialog " << id;
   }
-  EXPECT_EQ(L"扫描(&S)", DialogControls(owner, SIMPLIFIED, IDD_SCAN)[IDOK]);
-  EXPECT_EQ(L"确定", DialogControls(owner, SIMPLIFIED, IDD_DISK_INFORMATION)[IDOK]);
-  EXPECT_EQ(L"確定", DialogControls(owner, TRADITIONAL, IDD_DISK_INFORMATION)[IDOK]);
-  DestroyWindow(owner);
+  EXPECT_EQ(L"扫描(&S)", controls[IDD_SCAN][SIMPLIFIED][IDOK]);
+  EXPECT_EQ(L"确定", controls[IDD_DISK_INFORMATION][SIMPLIFIED][IDOK]);
+  EXPECT_EQ(L"確定", controls[IDD_DISK_INFORMATION][TRADITIONAL][IDOK]);
 }
 
 }  // namespace

@@ -8,10 +8,8 @@
 
 #include "app/process_state.h"
 #include "app/startup.h"
-#include "settings/settings_record.h"
 #include "settings/settings_store.h"
-#include "support/main_window_run.h"
-#include "support/temp_folder.h"
+#include "support/main_window_test.h"
 
 namespace {
 
@@ -41,25 +39,16 @@ TEST(Startup, AQuotedOrRelativeCommandLineFolderBecomesTheAbsoluteStartFolder) {
     TakeCommandLineFolder(c.line.c_str());
     EXPECT_EQ(c.start, startPath) << c.line;
     EXPECT_EQ(!c.start.empty(), StartFolderGiven) << c.line;
-    if (!c.start.empty()) {
-      EXPECT_EQ(c.start, CurrentDirectory()) << c.line;
-    }
+    EXPECT_EQ(c.start.empty() ? base.substr(0, base.size() - 1) : c.start, CurrentDirectory()) << c.line;
   }
   StartFolderGiven = false;
   startPath[0] = 0;
   SetCurrentDirectoryA(before.c_str());
 }
 
-RECT WindowRect(HWND window) {
-  RECT rect = {};
-  GetWindowRect(window, &rect);
-  return rect;
-}
+class StartupWindow : public MainWindowTest {};
 
-TEST(Startup, AWindowClosedMinimisedOrMaximisedReopensVisibleAtItsSize) {
-  TempFolder temp;
-  std::string path = temp.Path();
-  path.pop_back();
+TEST_F(StartupWindow, AWindowClosedMinimisedOrMaximisedReopensVisibleAtItsSize) {
   const RECT restored = {60, 40, 860, 640};
   const struct {
     const char* closed;
@@ -71,27 +60,20 @@ TEST(Startup, AWindowClosedMinimisedOrMaximisedReopensVisibleAtItsSize) {
       {"minimised from maximised", {SW_MAXIMIZE, SW_MINIMIZE}, true},
   };
   for (const auto& c : CASES) {
-    MainWindowRun run(path);
+    FirstRunSettings();
     saveOnExit = 1;
-    HWND window = run.Open();
-    ASSERT_NE(nullptr, window);
+    Open();
     MoveWindow(window, restored.left, restored.top, restored.right - restored.left, restored.bottom - restored.top,
                TRUE);
     for (int show : c.shows)
       if (show) ShowWindow(window, show);
-    run.Close();
-
-    LoadSettings();
-    // as the next start reads them
-    window = run.Open();
-    ASSERT_NE(nullptr, window);
+    Restart();
     EXPECT_TRUE(IsWindowVisible(window)) << c.closed;
     EXPECT_FALSE(IsIconic(window)) << c.closed;
     EXPECT_EQ(c.maximised, IsZoomed(window) != FALSE) << c.closed;
     if (c.maximised) ShowWindow(window, SW_RESTORE);
-    const RECT reopened = WindowRect(window);
-    EXPECT_TRUE(EqualRect(&restored, &reopened)) << c.closed << ": reopened at " << reopened.left << "," << reopened.top
-                                                 << " " << reopened.right << "," << reopened.bottom;
+    EXPECT_EQ(RectText(restored), RectText(PlaceIn(nullptr, window))) << c.closed;
+    Close();
   }
 }
 

@@ -1,4 +1,4 @@
-// The main window's bars and where the pane host goes as they are shown and
+// The main window's bars, where the pane host goes as they are shown and
 // hidden, and the toolbar's layouts kept in the registry.
 #include <gtest/gtest.h>
 
@@ -7,15 +7,14 @@
 
 #include <vector>
 
-#include "app/main_window.h"
 #include "app/process_state.h"
-#include "app/resource_text.h"
 #include "app/window_layout.h"
 #include "pane/columns.h"
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
-#include "support/scratch_registry.h"
+#include "support/main_window_test.h"
+#include "support/test_panes.h"
 
 namespace {
 
@@ -28,205 +27,155 @@ const std::vector<int> INITIAL_COMMANDS = {
     IDM_FILE_PANE_DETAILS, 0, IDM_ADD_REMOVE_PROGRAMS, IDM_EMPTY_RECYCLE_BIN};
 // clang-format on
 
-class WindowLayoutTest : public ::testing::Test {
+class WindowLayout : public MainWindowTest {
  protected:
-  void SetUp() override {
-    ClearSettingsKey();
-    ApplyDefaultSettings(&Settings);
-    ShuttingDown = false;
-    WNDCLASSA cls;
-    ASSERT_TRUE(RegisterMainWindowClass() || GetClassInfoA(AppInstance, MAIN_WINDOW_CLASS, &cls));
-    Open();
-  }
-  void TearDown() override { Close(); }
+  void SetUp() override { Open(); }
 
-  void Open() {
-    window = CreateWindowExA(0, MAIN_WINDOW_CLASS, "Pelvanor", 0x10CF0000, 0, 0, 900, 600, nullptr, nullptr,
-                             AppInstance, nullptr);
-    ASSERT_NE(nullptr, window);
-    toolbar = GetDlgItem(window, IDC_TOOLBAR);
-    ASSERT_NE(nullptr, toolbar);
-  }
-  void Close() {
-    if (IsWindow(window)) DestroyWindow(window);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    ShuttingDown = false;
-  }
-
+  HWND Toolbar() const { return GetDlgItem(window, IDC_TOOLBAR); }
   // Commands of the toolbar's entries, 0 for separators.
   std::vector<int> Commands() const {
     std::vector<int> commands;
-    const int count = static_cast<int>(SendMessageA(toolbar, TB_BUTTONCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0, count = static_cast<int>(SendMessageA(Toolbar(), TB_BUTTONCOUNT, 0, 0)); i < count; ++i) {
       TBBUTTON button = {};
-      SendMessageA(toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+      SendMessageA(Toolbar(), TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
       commands.push_back(button.fsStyle & BTNS_SEP ? 0 : button.idCommand);
     }
     return commands;
   }
-
-  LRESULT Notify(UINT code) {
-    NMHDR header = {toolbar, IDC_TOOLBAR, code};
-    return SendMessageA(window, WM_NOTIFY, IDC_TOOLBAR, reinterpret_cast<LPARAM>(&header));
+  LRESULT Notify(NMHDR* header) { return SendMessageA(window, WM_NOTIFY, header->idFrom, LPARAM(header)); }
+  LRESULT NotifyToolbar(UINT code) {
+    NMHDR header = {Toolbar(), IDC_TOOLBAR, code};
+    return Notify(&header);
   }
-
-  HWND window = nullptr;
-  HWND toolbar = nullptr;
 };
 
-RECT RectIn(HWND parent, HWND child) {
-  RECT rect = {};
-  GetWindowRect(child, &rect);
-  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-  return rect;
-}
-
-int ClientHeight(HWND control) {
+RECT Client(HWND control) {
   RECT client = {};
   GetClientRect(control, &client);
-  return client.bottom;
+  return client;
 }
 
-// The header lives in the pane host.
-HWND PaneHost() { return GetParent(ColumnHeader()); }
-
-void ExpectRect(const RECT& expected, const RECT& actual, const char* what) {
-  EXPECT_TRUE(EqualRect(&expected, &actual))
-      << what << ": " << actual.left << "," << actual.top << " " << actual.right << "," << actual.bottom;
-}
-
-TEST_F(WindowLayoutTest, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
+TEST_F(WindowLayout, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
   EXPECT_EQ(INITIAL_COMMANDS, Commands()) << "21 buttons and 6 separators";
   TBBUTTON button = {};
-  SendMessageA(toolbar, TB_GETBUTTON, 19, reinterpret_cast<LPARAM>(&button));
-  EXPECT_EQ(29, button.iBitmap);
-  EXPECT_EQ(BTNS_CHECK, button.fsStyle) << "the file pane button is a check button";
-  EXPECT_TRUE(button.fsState & TBSTATE_ENABLED);
+  SendMessageA(Toolbar(), TB_GETBUTTON, 19, reinterpret_cast<LPARAM>(&button));
+  EXPECT_EQ(std::make_tuple(29, BYTE(BTNS_CHECK), true),
+            std::make_tuple(button.iBitmap, button.fsStyle, (button.fsState & TBSTATE_ENABLED) != 0))
+      << "the file pane button is an enabled check button";
 
   // The customise dialog's questions, from index 0 until the answer is 0.
   std::vector<int> offered;
   char text[80];
-  for (int i = 0; i < 40; ++i) {
-    NMTOOLBARA info = {};
-    info.hdr = {toolbar, IDC_TOOLBAR, static_cast<UINT>(TBN_GETBUTTONINFOA)};
-    info.iItem = i;
+  NMTOOLBARA info = {};
+  info.hdr = {Toolbar(), IDC_TOOLBAR, static_cast<UINT>(TBN_GETBUTTONINFOA)};
+  for (info.iItem = 0; info.iItem < 40; ++info.iItem) {
     info.pszText = text;
     info.cchText = sizeof text;
-    if (!SendMessageA(window, WM_NOTIFY, IDC_TOOLBAR, reinterpret_cast<LPARAM>(&info))) break;
-    offered.push_back(info.tbButton.fsStyle & BTNS_SEP ? 0 : info.tbButton.idCommand);
-    if (i == 27) {
-      EXPECT_EQ(ResourceString(IDM_COPY_DISK + IDS_BUTTON_DESCRIPTION_OFFSET), text);
-    }
+    if (!Notify(&info.hdr)) break;
+    const int command = info.tbButton.fsStyle & BTNS_SEP ? 0 : info.tbButton.idCommand;
+    offered.push_back(command);
+    char tip[80] = "";
+    EXPECT_TRUE(!command || (text[0] && LoadStringA(AppInstance, command, tip, sizeof tip)))
+        << "button " << command << " has a customise text and a tooltip";
   }
   ASSERT_EQ(34u, offered.size()) << "27 entries and 7 extra buttons";
   EXPECT_EQ(IDM_DISCONNECT_NETWORK_DRIVE, offered.back());
+  info.iItem = 27;
+  Notify(&info.hdr);
+  EXPECT_EQ(IDM_COPY_DISK, info.tbButton.idCommand);
+  EXPECT_EQ(Narrow(L"磁盘 - 复制磁盘"), text) << "the customise dialog's text of a button";
 
   NMTTDISPINFOA tip = {};
-  tip.hdr = {toolbar, IDM_SCAN_DISK, static_cast<UINT>(TTN_NEEDTEXTA)};
-  SendMessageA(window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&tip));
-  EXPECT_EQ(AppInstance, tip.hinst);
-  EXPECT_EQ(MAKEINTRESOURCEA(IDM_SCAN_DISK), tip.lpszText);
+  tip.hdr = {Toolbar(), IDM_SCAN_DISK, static_cast<UINT>(TTN_NEEDTEXTA)};
+  Notify(&tip.hdr);
+  EXPECT_EQ(std::make_pair(AppInstance, MAKEINTRESOURCEA(IDM_SCAN_DISK)), std::make_pair(tip.hinst, tip.lpszText));
 }
 
-TEST_F(WindowLayoutTest, PaneHostFillsWhatTheShownBarsLeave) {
-  HWND status = GetDlgItem(window, IDC_STATUS_BAR);
-  HWND tabs = GetDlgItem(window, IDC_TAB_STRIP);
-  HWND host = PaneHost();
+TEST_F(WindowLayout, PaneHostFillsWhatTheShownBarsLeave) {
+  HWND status = GetDlgItem(window, IDC_STATUS_BAR), tabs = GetDlgItem(window, IDC_TAB_STRIP);
+  HWND host = GetParent(ColumnHeader());
   ASSERT_TRUE(status && tabs && host);
   EXPECT_EQ(2, SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
-  RECT client;
-  GetClientRect(window, &client);
-  const int W = client.right, H = client.bottom;
-  const int th = ClientHeight(toolbar), sh = ClientHeight(status), hh = ClientHeight(ColumnHeader());
-  const int tabHeight = RectIn(window, tabs).bottom - RectIn(window, tabs).top - 3;
+  // The strip measures its title on its own device context, which holds the
+  // system font: it is that font's height high, plus a margin of 4.
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(screen, GetStockObject(SYSTEM_FONT));
+  TEXTMETRICA font = {};
+  GetTextMetricsA(screen, &font);
+  ReleaseDC(nullptr, (SelectObject(screen, old), screen));
+  const int W = Client(window).right, H = Client(window).bottom, tab = font.tmHeight + 4;
+  const int th = Client(Toolbar()).bottom, sh = Client(status).bottom, hh = Client(ColumnHeader()).bottom;
   const int filePane = static_cast<int>((H - th - sh - hh) * 0.3f);
 
-  const RECT toolbarRect = RectIn(window, toolbar);  // its border lies outside the client height
-  EXPECT_EQ(0, toolbarRect.top);
-  EXPECT_EQ(W, toolbarRect.right);
-  ExpectRect({0, H - sh, W, H}, RectIn(window, status), "status bar");
-  ExpectRect({0, th + 2, W, th + 2 + tabHeight + 3}, RectIn(window, tabs), "tab strip");
-  ExpectRect({0, th + tabHeight + 2, W, H - filePane - sh}, RectIn(window, host), "all shown: room for the file pane");
-
+  EXPECT_EQ(RectText({0, th + 2, W, th + 2 + tab + 3}), RectText(PlaceIn(window, tabs))) << "tab strip";
+  EXPECT_EQ(RectText({0, H - sh, W, H}), RectText(PlaceIn(window, status))) << "status bar";
+  const RECT toolbar = PlaceIn(window, Toolbar());  // its border lies outside its client height
+  EXPECT_EQ(std::make_pair(0, W), std::make_pair(int(toolbar.top), int(toolbar.right))) << "toolbar";
   int parts[5];
   ASSERT_EQ(5, SendMessageA(status, SB_GETPARTS, 5, reinterpret_cast<LPARAM>(parts)));
-  RECT bar;
-  GetClientRect(status, &bar);
-  EXPECT_EQ(bar.right * 33 / 100, parts[0]);
-  EXPECT_EQ(parts[0] + bar.right * 27 / 100, parts[1]);
-  EXPECT_EQ(bar.right, parts[4]);
+  const int w = Client(status).right, percent[] = {33, 27, 12, 13};
+  for (int i = 0, edge = 0; i < 4; ++i) EXPECT_EQ(edge += w * percent[i] / 100, parts[i]) << "status part " << i;
+  EXPECT_EQ(w, parts[4]);
 
-  struct Case {
+  const struct {
     uint8_t* flag;
     HWND bar;
     RECT expected;
     const char* what;
-  };
-  const Case cases[] = {
-      {&Settings.ShowToolbar, toolbar, {0, tabHeight + 2, W, H - filePane - sh}, "toolbar hidden"},
-      {&Settings.ShowStatusBar, status, {0, th + tabHeight + 2, W, H - filePane}, "status bar hidden"},
+  } CASES[] = {
+      {nullptr, nullptr, {0, th + tab + 2, W, H - filePane - sh}, "all shown: room for the file pane"},
+      {&Settings.ShowToolbar, Toolbar(), {0, tab + 2, W, H - filePane - sh}, "toolbar hidden"},
+      {&Settings.ShowStatusBar, status, {0, th + tab + 2, W, H - filePane}, "status bar hidden"},
       {&Settings.ShowTabs, tabs, {0, th + 2, W, H - filePane - sh}, "tab strip hidden"},
-      {&Settings.ShowFilePane, nullptr, {0, th + tabHeight + 2, W, H - sh}, "file pane hidden"},
+      {&Settings.ShowFilePane, nullptr, {0, th + tab + 2, W, H - sh}, "file pane hidden"},
   };
-  for (const Case& c : cases) {
-    *c.flag = 0;
+  for (const auto& c : CASES) {
+    if (c.flag) *c.flag = 0;
     if (c.bar) ShowWindow(c.bar, SW_HIDE);
     ASSERT_TRUE(LayoutPanes(window, SIZE_RESTORED));
-    ExpectRect(c.expected, RectIn(window, host), c.what);
-    *c.flag = 1;
+    EXPECT_EQ(RectText(c.expected), RectText(PlaceIn(window, host))) << c.what;
+    EXPECT_EQ(W, PlaceIn(window, tabs).right) << c.what << ": the tab strip stays as wide as the client area";
+    if (c.flag) *c.flag = 1;
     if (c.bar) ShowWindow(c.bar, SW_SHOW);
   }
-  EXPECT_EQ(W, RectIn(window, tabs).right) << "the tab strip stays as wide as the client area";
   EXPECT_FALSE(LayoutPanes(window, SIZE_MINIMIZED));
-
   RequestLayout(window);  // posted: laid out once the queue is read
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  ExpectRect({0, th + tabHeight + 2, W, H - filePane - sh}, RectIn(window, host), "all shown again");
+  PumpMessages();
+  EXPECT_EQ(RectText(CASES[0].expected), RectText(PlaceIn(window, host))) << "all shown again";
   EXPECT_EQ(W, LastMainClientWidth());
 }
 
-TEST_F(WindowLayoutTest, TabsShowTheViewShownAndASplitterDragEndsWhereverTheButtonComesUp) {
+TEST_F(WindowLayout, TabsShowTheViewShownAndASplitterDragEndsWhereverTheButtonComesUp) {
   HWND tabs = GetDlgItem(window, IDC_TAB_STRIP);
   SendMessageA(tabs, TCM_SETCURSEL, 1, 0);
   NMHDR click = {tabs, IDC_TAB_STRIP, static_cast<UINT>(TCN_SELCHANGE)};
-  SendMessageA(window, WM_NOTIFY, IDC_TAB_STRIP, reinterpret_cast<LPARAM>(&click));
+  Notify(&click);
   EXPECT_EQ(0, SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) << "the normal view is still the one shown";
 
-  const int gap = RectIn(window, PaneHost()).bottom + 1;
+  const int gap = PlaceIn(window, GetParent(ColumnHeader())).bottom + 1;
   SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, gap));
   ASSERT_EQ(window, GetCapture()) << "a press between the panes starts a drag";
-  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, RectIn(window, tabs).bottom));
+  SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, PlaceIn(window, tabs).bottom));
   EXPECT_EQ(nullptr, GetCapture()) << "let go over the tabs, the drag ends";
 }
 
-bool StoredValue(const char* name) {
+TEST_F(WindowLayout, ToolbarLayoutSurvivesARestartAndResetBringsBackTheDefault) {
   RegistryKey key;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
-  return RegQueryValueExA(key.get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, 0, KEY_READ, key.out()));
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key.get(), DEFAULT_TOOLBAR_VALUE, nullptr, nullptr, nullptr, nullptr))
+      << "written when the toolbar is made";
 
-TEST_F(WindowLayoutTest, ToolbarLayoutSurvivesARestartAndResetBringsBackTheDefault) {
-  EXPECT_TRUE(StoredValue(DEFAULT_TOOLBAR_VALUE)) << "written when the toolbar is made";
-  const std::vector<int>& initial = INITIAL_COMMANDS;
-  ASSERT_EQ(initial, Commands()) << "no saved layout leaves the created one";
-
-  SendMessageA(toolbar, TB_DELETEBUTTON, 0, 0);
-  EXPECT_EQ(1, Notify(TBN_TOOLBARCHANGE));
-  Close();
-  Open();
-  EXPECT_EQ(std::vector<int>(initial.begin() + 1, initial.end()), Commands()) << "separators too";
+  SendMessageA(Toolbar(), TB_DELETEBUTTON, 0, 0);
+  EXPECT_EQ(1, NotifyToolbar(TBN_TOOLBARCHANGE));
+  Restart();
+  EXPECT_EQ(std::vector<int>(INITIAL_COMMANDS.begin() + 1, INITIAL_COMMANDS.end()), Commands()) << "separators too";
   TBBUTTON first = {};
-  SendMessageA(toolbar, TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
+  SendMessageA(Toolbar(), TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
   EXPECT_EQ(31, first.iBitmap) << "a restored button keeps its image";
-
-  EXPECT_EQ(1, Notify(TBN_RESET));
-  EXPECT_EQ(initial, Commands());
-  Close();
-  Open();
-  EXPECT_EQ(initial, Commands()) << "the reset also replaced the saved layout";
+  EXPECT_EQ(1, NotifyToolbar(TBN_RESET));
+  EXPECT_EQ(INITIAL_COMMANDS, Commands());
+  Restart();
+  EXPECT_EQ(INITIAL_COMMANDS, Commands()) << "the reset also replaced the saved layout";
 }
 
 }  // namespace

@@ -2,11 +2,10 @@
 // (C: and D: fixed, F: removable, R: CD-ROM without medium, Z: network).
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <map>
 #include <string>
 
 #include "app/process_state.h"
-#include "model/folder_node.h"
 #include "model/root_list.h"
 #include "model/tree_items.h"
 #include "model/worker_table.h"
@@ -14,8 +13,7 @@
 #include "settings/settings_record.h"
 #include "shell/shell_items.h"
 #include "support/dialog_answerer.h"
-#include "support/temp_folder.h"
-#include "support/test_panes.h"
+#include "support/folder_chain_test.h"
 
 namespace {
 
@@ -25,8 +23,7 @@ class RootListTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ApplyDefaultSettings(&Settings);
-    autoAddFixedDrives = false;
-    StartFolderGiven = false;
+    autoAddFixedDrives = StartFolderGiven = false;
     startPath[0] = 0;
   }
   void TearDown() override {
@@ -35,44 +32,44 @@ class RootListTest : public ::testing::Test {
     startPath[0] = 0;
   }
 
-  // The drive letters listed under the top item, in tree order.
+  // The drive roots under the top item by letter.
+  std::map<char, DriveRootNode*> Drives() const {
+    std::map<char, DriveRootNode*> drives;
+    HWND tree = panes.tree();
+    for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item)) {
+      FolderNode* node = NodeFromItem(tree, item);
+      if (IsDriveRoot(node) && node->kind == NODE_DRIVE_ROOT)
+        drives[char('@' + AsDriveRoot(node)->driveNumber)] = AsDriveRoot(node);
+    }
+    return drives;
+  }
+  // Their letters, each followed by "+" once its scan is done.
   std::string Letters() const {
     std::string letters;
-    HWND tree = panes.tree();
-    for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item)) {
-      FolderNode* node = NodeFromItem(tree, item);
-      if (IsDriveRoot(node) && node->kind == NODE_DRIVE_ROOT) letters += char('@' + AsDriveRoot(node)->driveNumber);
-    }
+    for (auto [letter, drive] : Drives())
+      letters += std::string(1, letter) + (drive->scanState == SCAN_DONE ? "+" : "");
     return letters;
-  }
-  DriveRootNode* Drive(char letter) const {
-    HWND tree = panes.tree();
-    for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item)) {
-      FolderNode* node = NodeFromItem(tree, item);
-      if (IsDriveRoot(node) && AsDriveRoot(node)->driveNumber == letter - '@') return AsDriveRoot(node);
-    }
-    return nullptr;
   }
 
   TestPanes panes;
 };
 
-TEST(RootListPaths, PrefixesLevelByLevel) {
-  char out[MAX_PATH];
-  ASSERT_TRUE(PathPrefix("C:\\WINDOWS\\system32", 1, out, sizeof out));
-  EXPECT_STREQ("C:\\", out);
-  ASSERT_TRUE(PathPrefix("C:\\WINDOWS\\system32", 2, out, sizeof out));
-  EXPECT_STREQ("C:\\WINDOWS", out);
-  ASSERT_TRUE(PathPrefix("C:\\WINDOWS\\system32\\", 3, out, sizeof out));
-  EXPECT_STREQ("C:\\WINDOWS\\system32", out);
-  EXPECT_FALSE(PathPrefix("C:\\WINDOWS\\system32", 4, out, sizeof out));
-  EXPECT_FALSE(PathPrefix("C:\\WINDOWS", 2, out, 5)) << "bounded by the buffer";
-  // In code page 936 the trail byte of some characters is a backslash.
-  const std::string chinese = Narrow(L"C:\\\x9186\\x");
-  if (!chinese.empty()) {
-    ASSERT_TRUE(PathPrefix(chinese.c_str(), 2, out, sizeof out));
-    EXPECT_EQ(chinese.substr(0, chinese.size() - 2), out);
-  }
+TEST(RootListPaths, PrefixesLevelByLevelInTheCodePage) {
+  const std::string name = NameEndingInBackslashByte();
+  ASSERT_FALSE(name.empty());
+  const std::string deep = "C:\\" + name + "\\x";  // the name's last byte is no separator
+  auto prefix = [](const std::string& path, int level, size_t size = MAX_PATH) {
+    char out[MAX_PATH];
+    return PathPrefix(path.c_str(), level, out, size) ? std::string(out) : std::string("<none>");
+  };
+  EXPECT_EQ("C:\\", prefix("C:\\WINDOWS\\system32", 1));
+  EXPECT_EQ("C:\\WINDOWS", prefix("C:\\WINDOWS\\system32", 2));
+  EXPECT_EQ("C:\\WINDOWS\\system32", prefix("C:\\WINDOWS\\system32\\", 3));
+  EXPECT_EQ("<none>", prefix("C:\\WINDOWS\\system32", 4));
+  EXPECT_EQ("<none>", prefix("C:\\WINDOWS", 2, 5)) << "bounded by the buffer";
+  EXPECT_EQ("C:\\" + name, prefix(deep, 2));
+  EXPECT_EQ(deep, prefix(deep, 3));
+  EXPECT_EQ("<none>", prefix(deep, 4));
 }
 
 TEST_F(RootListTest, FirstRunScansExactlyTheFixedDisksAndRemembersThem) {
@@ -82,19 +79,12 @@ TEST_F(RootListTest, FirstRunScansExactlyTheFixedDisksAndRemembersThem) {
   ASSERT_NE(nullptr, top);
   EXPECT_EQ(top, NodeFromItem(panes.tree(), TopItem(panes.tree())));
   EXPECT_EQ(top, NodeFromItem(panes.findTree(), TopItem(panes.findTree()))) << "both trees get the top node";
-  EXPECT_EQ(top->mainItem, TopItem(panes.tree()));
   EXPECT_GT(RowHeight, 0);
-
-  const std::string letters = Letters();
-  for (char letter : std::string("CDFRZ")) EXPECT_NE(std::string::npos, letters.find(letter)) << letters;
   EXPECT_EQ(BIT_C | BIT_D, Settings.scanDrives);
-  EXPECT_EQ(UINT(DRIVE_CDROM), Drive('R')->driveType);
-  EXPECT_EQ(UINT(DRIVE_REMOTE), Drive('Z')->driveType);
-
+  EXPECT_EQ(UINT(DRIVE_CDROM), Drives()['R']->driveType);
+  EXPECT_EQ(UINT(DRIVE_REMOTE), Drives()['Z']->driveType);
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  EXPECT_EQ(SCAN_DONE, Drive('C')->scanState);
-  EXPECT_EQ(SCAN_DONE, Drive('D')->scanState);
-  for (char letter : std::string("FRZ")) EXPECT_EQ(SCAN_NONE, Drive(letter)->scanState) << letter;
+  EXPECT_EQ("C+D+FRZ", Letters());
 }
 
 TEST_F(RootListTest, RebuildKeepsDrivesTheirTotalsAndHidesWhatIsNotChosen) {
@@ -103,93 +93,64 @@ TEST_F(RootListTest, RebuildKeepsDrivesTheirTotalsAndHidesWhatIsNotChosen) {
   Settings.scanDrives = BIT_D;
   BuildRootList();
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  DriveRootNode* d = Drive('D');
-  ASSERT_NE(nullptr, d);
-  ASSERT_EQ(SCAN_DONE, d->scanState);
+  EXPECT_EQ("CD+FRZ", Letters()) << "only the chosen drive is scanned";
+  DriveRootNode* d = Drives()['D'];
   const int64_t bytes = d->subtreeBytes;
   EXPECT_GE(bytes, 12345);
-  EXPECT_EQ(SCAN_NONE, Drive('C')->scanState) << "C: is not among the chosen drives";
   EXPECT_EQ(nullptr, panes.Child(d, "loop-back")) << "links are not followed";
 
-  BuildRootList();
-  EXPECT_EQ(0, WorkerCount()) << "a rebuild does not rescan";
-  EXPECT_EQ(d, Drive('D'));
-  EXPECT_EQ(bytes, d->subtreeBytes);
-  EXPECT_NE(std::string::npos, Letters().find('C')) << "C: stays listed while nothing is hidden";
-
-  Settings.showOnlyScanDrives = 1;
-  BuildRootList();
-  EXPECT_EQ("D", Letters());
-  EXPECT_EQ(d, Drive('D'));
-
-  Settings.scanDrives |= BIT_F;
-  BuildRootList();
-  const std::string letters = Letters();
-  EXPECT_EQ(2u, letters.size()) << letters;
-  EXPECT_NE(std::string::npos, letters.find('F')) << "the hidden drive comes back once chosen";
-}
-
-TEST_F(RootListTest, DriveThatIsGoneLeavesWithoutTouchingTheOthers) {
-  Settings.scanDrives = BIT_D;
-  BuildRootList();
-  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  DriveRootNode* d = Drive('D');
-  const int64_t bytes = d->subtreeBytes;
-  const size_t before = Letters().size();
-
-  // A drive root the system no longer reports.
+  // A drive root the system no longer reports leaves at the next rebuild.
   DriveRootNode* gone = CreateDriveRootNode();
-  gone->absoluteIdList = IdListFromPath("C:\\windows\\", nullptr, nullptr);
-  gone->relativeIdList = gone->absoluteIdList;
+  gone->absoluteIdList = gone->relativeIdList = IdListFromPath("C:\\windows\\", nullptr, nullptr);
   gone->driveNumber = 'Q' - '@';
   gone->mainItem = InsertFolderItem(panes.tree(), TopNode()->mainItem, "Q:", 0, 0, gone);
   TopNode()->subfolderCount += 1;
-  ASSERT_EQ(before + 1, Letters().size());
-
+  ASSERT_EQ("CD+FQRZ", Letters());
   BuildRootList();
-  EXPECT_EQ(before, Letters().size());
+  EXPECT_EQ(0, WorkerCount()) << "a rebuild does not rescan";
   EXPECT_FALSE(IsFolderNode(gone));
+  EXPECT_EQ("CD+FRZ", Letters());
+  EXPECT_EQ(d, Drives()['D']);
   EXPECT_EQ(bytes, d->subtreeBytes);
+
+  Settings.showOnlyScanDrives = 1;
+  BuildRootList();
+  EXPECT_EQ("D+", Letters());
+  EXPECT_EQ(d, Drives()['D']);
+  Settings.scanDrives |= BIT_F;
+  BuildRootList();
+  EXPECT_EQ("D+F", Letters()) << "a hidden drive comes back once chosen";
 }
 
 TEST_F(RootListTest, StartPathShowsOnlyItsChainAndScansTheDeepestFolder) {
   TempFolder onD("D:\\");
-  onD.MakeFolder("DATA");
-  onD.MakeFolder("DATA\\PROJECTS");
-  onD.MakeFile("DATA\\PROJECTS\\plan.bin", 4321);
-  onD.MakeFile("DATA\\outside.bin", 999);
-  const std::string path = onD.Path("DATA\\PROJECTS");
-  lstrcpynA(startPath, path.c_str(), MAX_PATH);
+  onD.Make({"DATA", "DATA\\PROJECTS", "DATA\\PROJECTS\\plan.bin:4321", "DATA\\outside.bin:999"});
+  lstrcpynA(startPath, onD.Path("DATA\\PROJECTS").c_str(), MAX_PATH);
   StartFolderGiven = true;
   Settings.showOnlyScanDrives = 1;  // ignored for a start path
-
   BuildRootList();
-  EXPECT_EQ("D", Letters());
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
+  EXPECT_EQ("D+", Letters());
 
   // Top, D:, then one item per level down to PROJECTS.
   HWND tree = panes.tree();
-  FolderNode* node = Drive('D');
+  FolderNode* node = Drives()['D'];
   std::string chain;
-  FolderNode* deepest = nullptr;
   while (HTREEITEM child = FirstChildItem(tree, node->mainItem)) {
     EXPECT_EQ(nullptr, NextSiblingItem(tree, child)) << "only the chain is shown above the deepest folder";
-    deepest = NodeFromItem(tree, child);
-    chain += panes.ItemText(deepest) + "\\";
-    if (panes.ItemText(deepest) == "PROJECTS") break;
-    node = deepest;
+    node = NodeFromItem(tree, child);
+    chain += panes.ItemText(node) + "\\";
+    if (panes.ItemText(node) == "PROJECTS") break;
   }
-  ASSERT_NE(nullptr, deepest);
-  EXPECT_EQ("PROJECTS", panes.ItemText(deepest)) << chain;
-  EXPECT_EQ(SCAN_DONE, deepest->scanState);
-  EXPECT_EQ(4321, deepest->ownBytes);
-  EXPECT_EQ(1, deepest->fileCount);
-  FolderNode* data = ParentNode(tree, deepest->mainItem);
+  ASSERT_EQ("PROJECTS", panes.ItemText(node)) << chain;
+  EXPECT_EQ("done counted complete, 0 of 0 reported", Progress(node));
+  EXPECT_EQ(4321, node->ownBytes);
+  FolderNode* data = ParentNode(tree, node->mainItem);
   EXPECT_EQ("DATA", panes.ItemText(data));
   EXPECT_EQ(0, data->fileCount) << "DATA itself is not scanned";
   EXPECT_NE(0u, data->lastWrite.dwHighDateTime) << "folders on the path have their own dates";
   EXPECT_EQ(4321, data->subtreeBytes);
-  EXPECT_EQ(4321, Drive('D')->subtreeBytes);
+  EXPECT_EQ(4321, Drives()['D']->subtreeBytes);
 }
 
 }  // namespace

@@ -22,33 +22,25 @@ class VolumeTest : public ::testing::Test {
   DriveRootNode* drive = nullptr;
 };
 
+constexpr DriveMethod EVERY_METHOD[] = {DRIVE_METHOD_PLAIN, DRIVE_METHOD_VWIN32, DRIVE_METHOD_EX};
+
 TEST(DriveMethodChoice, FollowsThePlatform) {
-  DriveMethod method = DRIVE_METHOD_PLAIN;
-  EXPECT_TRUE(SelectDriveMethod(VER_PLATFORM_WIN32_NT, 5, 2600, &method));
-  EXPECT_EQ(DRIVE_METHOD_EX, method);
-  EXPECT_TRUE(SelectDriveMethod(VER_PLATFORM_WIN32_WINDOWS, 4, 0x040003B6, &method));  // 95, build 950
-  EXPECT_EQ(DRIVE_METHOD_PLAIN, method);
-  EXPECT_TRUE(SelectDriveMethod(VER_PLATFORM_WIN32_WINDOWS, 4, 0x04000457, &method));  // OSR2, build 1111
-  EXPECT_EQ(DRIVE_METHOD_VWIN32, method);
-  EXPECT_FALSE(SelectDriveMethod(VER_PLATFORM_WIN32_NT, 3, 1057, &method));
-  EXPECT_FALSE(SelectDriveMethod(VER_PLATFORM_WIN32s, 4, 0, &method));
+  auto chosen = [](DWORD platform, DWORD major, DWORD build) {
+    DriveMethod method = DRIVE_METHOD_EX;
+    return SelectDriveMethod(platform, major, build, &method) ? int(method) : -1;
+  };
+  EXPECT_EQ(DRIVE_METHOD_EX, chosen(VER_PLATFORM_WIN32_NT, 5, 2600));
+  EXPECT_EQ(DRIVE_METHOD_PLAIN, chosen(VER_PLATFORM_WIN32_WINDOWS, 4, 0x040003B6));  // 95, build 950
+  EXPECT_EQ(DRIVE_METHOD_PLAIN, chosen(VER_PLATFORM_WIN32_WINDOWS, 4, 0x040003E8));  // build 1000
+  EXPECT_EQ(DRIVE_METHOD_VWIN32, chosen(VER_PLATFORM_WIN32_WINDOWS, 4, 0x040003E9));
+  EXPECT_EQ(DRIVE_METHOD_VWIN32, chosen(VER_PLATFORM_WIN32_WINDOWS, 4, 0x04000457));  // OSR2, build 1111
+  EXPECT_EQ(-1, chosen(VER_PLATFORM_WIN32_NT, 3, 1057));
+  EXPECT_EQ(-1, chosen(VER_PLATFORM_WIN32s, 4, 0));
   EXPECT_TRUE(DetectDriveMethod());
   EXPECT_EQ(DRIVE_METHOD_EX, CurrentDriveMethod) << "Wine reports an NT system";
 }
 
-TEST_F(VolumeTest, ClusterSizeFromSectorsEitherWay) {
-  FixedGeometry geometry;
-  ScopedDriveQueries installed(&geometry);
-  for (DriveMethod method : {DRIVE_METHOD_PLAIN, DRIVE_METHOD_VWIN32, DRIVE_METHOD_EX}) {
-    CurrentDriveMethod = method;
-    EXPECT_EQ(4096u, ClusterSize(drive)) << "method " << int(method);
-    EXPECT_EQ(8u, drive->sectorsPerCluster);
-    EXPECT_EQ(512u, drive->bytesPerSector);
-    EXPECT_NE(0, drive->flags & DRIVE_INFO_VALID);
-  }
-}
-
-TEST_F(VolumeTest, CapacityBeyond4GiBIsExactByEveryMethod) {
+TEST_F(VolumeTest, GeometryAndCapacityBeyond4GiBAreExactByEveryMethodUnlessTheQueryFails) {
   FixedGeometry geometry;
   geometry.sectorsPerCluster = 64;
   geometry.totalClusters = 2000000;
@@ -56,66 +48,51 @@ TEST_F(VolumeTest, CapacityBeyond4GiBIsExactByEveryMethod) {
   geometry.exTotal = 80000000000ull;
   geometry.exAvailable = 12345678901ull;
   ScopedDriveQueries installed(&geometry);
-
-  for (DriveMethod method : {DRIVE_METHOD_PLAIN, DRIVE_METHOD_VWIN32}) {
+  for (DriveMethod method : EVERY_METHOD) {
     CurrentDriveMethod = method;
-    ASSERT_TRUE(RefreshDriveInfo(drive)) << "method " << int(method);
-    EXPECT_EQ(65536000000.0, drive->totalBytes);
-    EXPECT_EQ(16384000000.0, drive->freeBytes);
+    const bool ex = method == DRIVE_METHOD_EX;
+    EXPECT_EQ(32768u, ClusterSize(drive)) << "method " << int(method);
+    EXPECT_NE(0, drive->flags & DRIVE_INFO_VALID);
+    EXPECT_EQ(64u, drive->sectorsPerCluster);
+    EXPECT_EQ(512u, drive->bytesPerSector);
     EXPECT_EQ(2000000u, drive->totalClusters);
+    EXPECT_EQ(ex ? 80000000000.0 : 65536000000.0, drive->totalBytes) << "method " << int(method);
+    EXPECT_EQ(ex ? 12345678901.0 : 16384000000.0, drive->freeBytes) << "method " << int(method);
   }
-  CurrentDriveMethod = DRIVE_METHOD_EX;
-  ASSERT_TRUE(RefreshDriveInfo(drive));
-  EXPECT_EQ(80000000000.0, drive->totalBytes);
-  EXPECT_EQ(12345678901.0, drive->freeBytes);
-  EXPECT_EQ(32768u, drive->sectorsPerCluster * drive->bytesPerSector);
-}
-
-TEST_F(VolumeTest, FailedQueryClearsTheValidMarkButKeepsTheDriveType) {
-  FixedGeometry geometry;
-  ScopedDriveQueries installed(&geometry);
-  ASSERT_TRUE(RefreshDriveInfo(drive));
-  geometry.fail = true;
-  for (DriveMethod method : {DRIVE_METHOD_PLAIN, DRIVE_METHOD_VWIN32, DRIVE_METHOD_EX}) {
+  geometry.fail = true;  // a failed query clears the valid mark but keeps the drive type
+  for (DriveMethod method : EVERY_METHOD) {
     CurrentDriveMethod = method;
     drive->flags |= DRIVE_INFO_VALID;
-    EXPECT_FALSE(RefreshDriveInfo(drive));
+    EXPECT_EQ(0u, ClusterSize(drive)) << "method " << int(method);
     EXPECT_EQ(0, drive->flags & DRIVE_INFO_VALID);
     EXPECT_EQ(UINT(DRIVE_FIXED), drive->driveType);
   }
-  EXPECT_EQ(0u, ClusterSize(drive));
 }
 
-TEST_F(VolumeTest, RemovableDriveWithoutMediumFailsQuietly) {
-  // R: is mapped by the test harness as a CD-ROM drive with nothing in it.
-  ASSERT_EQ(UINT(DRIVE_CDROM), GetDriveTypeA("R:\\")) << "the harness did not map drive R:";
-  DriveRootNode* empty = panes.AddDriveRoot(top, "R:\\");
-  if (!empty->absoluteIdList) GTEST_SKIP() << "the shell does not parse a drive without medium";
-  EXPECT_FALSE(RefreshDriveInfo(empty));
-  EXPECT_EQ(0, empty->flags & DRIVE_INFO_VALID);
-  EXPECT_EQ(UINT(DRIVE_CDROM), empty->driveType);
-  EXPECT_EQ(0u, ClusterSize(empty));
-}
+TEST_F(VolumeTest, DriveWithoutMediumFailsQuietlyAndOnlyFixedAndNetworkDrivesCount) {
+  // The test prefix maps R: as a CD-ROM drive with nothing in it.
+  DriveRootNode* cdrom = panes.AddDriveRoot(top, "R:\\");
+  ASSERT_NE(nullptr, cdrom->absoluteIdList) << "drive R: is not mapped";
+  EXPECT_FALSE(RefreshDriveInfo(cdrom));
+  EXPECT_EQ(0, cdrom->flags & DRIVE_INFO_VALID);
+  EXPECT_EQ(UINT(DRIVE_CDROM), cdrom->driveType);
+  EXPECT_EQ(0u, ClusterSize(cdrom));
 
-TEST_F(VolumeTest, TotalsCountFixedAndNetworkDrivesOnly) {
+  // The fixed geometry answers for every drive, but only C: counts.
   FixedGeometry geometry;
   ScopedDriveQueries installed(&geometry);
-  DriveRootNode* cdrom = panes.AddDriveRoot(top, "R:\\");
-  // The root list refreshes each drive as it adds it; that sets the types.
   ASSERT_TRUE(RefreshDriveInfo(drive));
-  if (cdrom->absoluteIdList) {
-    EXPECT_TRUE(RefreshDriveInfo(cdrom));
-  }
+  ASSERT_TRUE(RefreshDriveInfo(cdrom));
   SpaceTotals totals = TotalsOverLocalDrives();
-  // Only C: counts: the fixed geometry answers for every drive, but R: is a CD-ROM.
   EXPECT_EQ(double(geometry.exTotal), totals.capacity);
   EXPECT_EQ(double(geometry.exAvailable), totals.freeBytes);
 }
 
 TEST(ClusterRounding, WholeClustersIn32BitArithmetic) {
   EXPECT_EQ(0u, RoundToClusters(0, 4096));
+  EXPECT_EQ(4096u, RoundToClusters(1, 4096));
   EXPECT_EQ(4096u, RoundToClusters(4096, 4096));
-  EXPECT_EQ(8192u, RoundToClusters(5000, 4096));
+  EXPECT_EQ(8192u, RoundToClusters(4097, 4096));
   EXPECT_EQ(0u, RoundToClusters(5000, 0));
   EXPECT_EQ(0u, RoundToClusters(0xFFFFFFFFu, 4096)) << "wraps like the 32-bit sizes it rounds";
 }

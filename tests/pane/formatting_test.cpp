@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "pane/formatting.h"
 
@@ -30,20 +31,14 @@ class ScopedIntl {
   bool existed_ = false;
 };
 
-std::string Grouped(uint64_t value) {
+// What |format| writes for |values| into a buffer of the usual size.
+template <typename Format, typename... Values>
+std::string Text(Format format, Values... values) {
   char text[NUMBER_TEXT_MAX];
-  return FormatGroupedNumber(value, text, sizeof text);
+  return format(values..., text, sizeof text);
 }
-
-std::string Size(double bytes) {
-  char text[NUMBER_TEXT_MAX];
-  return FormatSize(bytes, text, sizeof text);
-}
-
-std::string WithPercentage(double value, double base, bool exact) {
-  char text[NUMBER_TEXT_MAX];
-  return FormatSizeWithPercentage(value, base, exact, text, sizeof text);
-}
+std::string Grouped(uint64_t value) { return Text(FormatGroupedNumber, value); }
+std::string Size(double bytes) { return Text(FormatSize, bytes); }
 
 class FormattingTest : public ::testing::Test {
  protected:
@@ -52,52 +47,41 @@ class FormattingTest : public ::testing::Test {
 };
 
 TEST_F(FormattingTest, GroupedNumbersKeepEveryDigit) {
-  const struct {
-    uint64_t value;
-    const char* text;
-  } cases[] = {
-      {0, "0"},
-      {999, "999"},
-      {1000, "1,000"},
-      {1000000, "1,000,000"},
-      {1002003004, "1,002,003,004"},
-      {4294967295u, "4,294,967,295"},
-      {4294967296ull, "4,294,967,296"},
-      {80000000000ull, "80,000,000,000"},
-      {UINT64_MAX, "18,446,744,073,709,551,615"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.text, Grouped(c.value)) << "value " << c.value;
+  const std::pair<uint64_t, const char*> cases[] = {{0, "0"},
+                                                    {999, "999"},
+                                                    {1000, "1,000"},
+                                                    {1000000, "1,000,000"},
+                                                    {1002003004, "1,002,003,004"},
+                                                    {4294967295u, "4,294,967,295"},
+                                                    {4294967296ull, "4,294,967,296"},
+                                                    {80000000000ull, "80,000,000,000"},
+                                                    {UINT64_MAX, "18,446,744,073,709,551,615"}};
+  for (const auto& [value, text] : cases) EXPECT_EQ(text, Grouped(value)) << "value " << value;
 }
 
 TEST_F(FormattingTest, SizeUnitIsChosenBeforeRounding) {
-  const struct {
-    double bytes;
-    const char* text;
-  } cases[] = {
-      {0, "0 bytes"},
-      {999, "999 bytes"},
-      {1000, "0.98KB"},
-      {1536, "1.50KB"},
-      {10240, "10.0KB"},
-      {1023487, "999KB"},
-      {1023999, "1000KB"},
-      {1048576000, "0.98GB"},
-      {5.0 * 1024 * 1024 * 1024, "5.00GB"},
-      {2000.0 * 1024 * 1024 * 1024, "2000GB"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.text, Size(c.bytes)) << "bytes " << c.bytes;
+  const std::pair<double, const char*> cases[] = {{0, "0 bytes"},
+                                                  {999, "999 bytes"},
+                                                  {1000, "0.98KB"},
+                                                  {1536, "1.50KB"},
+                                                  {10240, "10.0KB"},
+                                                  {1023487, "999KB"},
+                                                  {1023999, "1000KB"},
+                                                  {1048576000, "0.98GB"},
+                                                  {5.0 * 1024 * 1024 * 1024, "5.00GB"},
+                                                  {2000.0 * 1024 * 1024 * 1024, "2000GB"}};
+  for (const auto& [bytes, text] : cases) EXPECT_EQ(text, Size(bytes)) << "bytes " << bytes;
 }
 
 TEST_F(FormattingTest, PercentagesCountsAndPairs) {
-  EXPECT_EQ("53 (05%)", WithPercentage(53, 1000, true));
-  EXPECT_EQ("1.50KB (100%)", WithPercentage(1536, 1536, false));
-  EXPECT_EQ("1.50KB", WithPercentage(1536, 0, false)) << "a base of 0 adds no percentage";
-  EXPECT_EQ("5,368,709,120", WithPercentage(5.0 * 1024 * 1024 * 1024, 0, true));
-
-  char text[NUMBER_TEXT_MAX];
-  EXPECT_STREQ("1234", FormatCount(1234, text, sizeof text));
-  EXPECT_STREQ("1,536 (1.50KB)", FormatBytesAndSize(1536, text, sizeof text));
-  EXPECT_STREQ("1,23", FormatGroupedNumber(1234567, text, 5)) << "the text stops at the buffer's end";
+  EXPECT_EQ("53 (05%)", Text(FormatSizeWithPercentage, 53.0, 1000.0, true));
+  EXPECT_EQ("1.50KB (100%)", Text(FormatSizeWithPercentage, 1536.0, 1536.0, false));
+  EXPECT_EQ("1.50KB", Text(FormatSizeWithPercentage, 1536.0, 0.0, false)) << "a base of 0 adds no percentage";
+  EXPECT_EQ("5,368,709,120", Text(FormatSizeWithPercentage, 5.0 * 1024 * 1024 * 1024, 0.0, true));
+  EXPECT_EQ("1234", Text(FormatCount, 1234));
+  EXPECT_EQ("1,536 (1.50KB)", Text(FormatBytesAndSize, 1536));
+  char text[5];
+  EXPECT_STREQ("1,23", FormatGroupedNumber(1234567, text, sizeof text)) << "the text stops at the buffer's end";
 }
 
 TEST_F(FormattingTest, SeparatorsAreReadOnEveryCall) {

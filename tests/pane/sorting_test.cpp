@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "model/folder_node.h"
 #include "model/scanner.h"
 #include "model/tree_items.h"
 #include "pane/columns.h"
@@ -13,82 +12,60 @@
 #include "pane/row_painter.h"
 #include "pane/sorting.h"
 #include "settings/settings_record.h"
-#include "shell/shell_items.h"
 #include "support/folder_chain_test.h"
 #include "support/scratch_registry.h"
-#include "support/temp_folder.h"
-#include "support/test_panes.h"
 
 namespace {
 
-TEST(SortComparison, SizesBeyond4GiBAndNameTiesInBothDirections) {
-  TempFolder temp;
-  temp.MakeFolder("alpha");
-  temp.MakeFolder("beta");
-  FolderNode* a = CreateFolderNode();
-  FolderNode* b = CreateFolderNode();
-  a->absoluteIdList = IdListFromPath(temp.Path("alpha").c_str(), nullptr, nullptr);
-  b->absoluteIdList = IdListFromPath(temp.Path("beta").c_str(), nullptr, nullptr);
-  Settings.SizeMode = 0;
-  ColumnInfo total = {};
-  total.id = COLUMN_TOTAL;
-  total.ascending = 0;
-  a->subtreeBytes = 5ll << 30;  // 5 GiB
-  b->subtreeBytes = 3ll << 30;
-  auto compare = [&](FolderNode* x, FolderNode* y) {
-    return CompareNodes(reinterpret_cast<LPARAM>(x), reinterpret_cast<LPARAM>(y), reinterpret_cast<LPARAM>(&total));
-  };
-  EXPECT_LT(compare(a, b), 0) << "descending: the larger first";
-  total.ascending = 1;
-  EXPECT_GT(compare(a, b), 0);
-
-  b->subtreeBytes = a->subtreeBytes;
-  for (uint8_t ascending : {0, 1}) {
-    total.ascending = ascending;
-    EXPECT_LT(compare(a, b), 0) << "equal sizes go by name, ascending either way";
-    EXPECT_GT(compare(b, a), 0);
-  }
-  ColumnInfo capacity = {};
-  capacity.id = COLUMN_CAPACITY;
-  EXPECT_LT(CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&capacity)),
-            0);
-  EXPECT_EQ(0, CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), 0)) << "no column, no order";
-  FreeNodeRecord(a);
-  FreeNodeRecord(b);
-  Settings.SizeMode = 1;
+std::string Sign(int value) { return value < 0 ? "-" : value > 0 ? "+" : "0"; }
+std::string Compared(FolderNode* a, FolderNode* b, const ColumnInfo* column) {
+  return Sign(CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(column)));
 }
 
-class NameOrderTest : public FolderChainTest {};
+using SortComparison = FolderChainTest;
 
-int SignOf(int value) { return value < 0 ? -1 : value > 0 ? 1 : 0; }
-
-TEST_F(NameOrderTest, SiblingsComparedByNameKeepTheDesktopsOrder) {
-  std::vector<std::string> names = {"alpha", "Alpha2", "a10", "a9", "_under", "Zeta", "zeta-b", "b c", "b-c", "10"};
-  const std::string chinese = Narrow(L"\u6570\u636E");
-  if (!chinese.empty()) names.push_back(chinese);
+TEST_F(SortComparison, NamesKeepTheDesktopsOrderSizesBeyond4GiBAndTiesGoByName) {
+  std::vector<std::string> names = {"alpha", "beta",   "Alpha2", "a10", "a9", "_under",
+                                    "Zeta",  "zeta-b", "b c",    "b-c", "10", Narrow(L"\u6570\u636E")};
   for (const std::string& name : names) temp.MakeFolder(name);
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-  std::vector<FolderNode*> children;
-  for (const std::string& name : names) {
-    children.push_back(panes.Child(folder, name));
-    ASSERT_NE(nullptr, children.back()) << name;
-  }
-  ColumnInfo byName = {};
+  ColumnInfo byName = {}, total = {}, capacity = {};
   byName.id = COLUMN_NAME;
   byName.ascending = 1;
   IShellFolder* desktop = nullptr;
   ASSERT_EQ(S_OK, SHGetDesktopFolder(&desktop));
-  for (FolderNode* a : children) {
-    for (FolderNode* b : children) {
+  for (const std::string& first : names) {
+    for (const std::string& second : names) {
+      FolderNode* a = panes.Child(folder, first);
+      FolderNode* b = panes.Child(folder, second);
+      ASSERT_TRUE(a && b) << first << ", " << second;
       HRESULT shell = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);
-      ASSERT_TRUE(SUCCEEDED(shell));
-      const int ours =
-          CompareNodes(reinterpret_cast<LPARAM>(a), reinterpret_cast<LPARAM>(b), reinterpret_cast<LPARAM>(&byName));
-      EXPECT_EQ(SignOf(static_cast<short>(HRESULT_CODE(shell))), SignOf(ours))
-          << panes.ItemText(a) << " against " << panes.ItemText(b);
+      EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(a, b, &byName)) << first << " / " << second;
     }
   }
+  FolderNode* a = panes.Child(folder, "alpha");
+  FolderNode* b = panes.Child(folder, "beta");
+  // A folder and a child of another: the desktop compares the whole lists.
+  HRESULT shell = desktop->CompareIDs(0, folder->absoluteIdList, a->absoluteIdList);
+  EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(folder, a, &byName));
   desktop->Release();
+
+  Settings.SizeMode = 0;
+  total.id = COLUMN_TOTAL;
+  capacity.id = COLUMN_CAPACITY;
+  a->subtreeBytes = 5ll << 30;
+  std::string signs;  // a against b and b against a, descending then ascending
+  for (int64_t bBytes : {3ll << 30, 5ll << 30}) {
+    b->subtreeBytes = bBytes;
+    for (uint8_t ascending : {0, 1}) {
+      total.ascending = ascending;
+      signs += Compared(a, b, &total) + Compared(b, a, &total) + " ";
+    }
+  }
+  EXPECT_EQ("-+ +- -+ -+ ", signs) << "the larger first when descending; equal sizes by name, ascending either way";
+  EXPECT_EQ("-", Compared(a, b, &capacity)) << "folders have no capacity: by name";
+  EXPECT_EQ("0", Compared(a, b, nullptr)) << "no column, no order";
+  Settings.SizeMode = 1;
 }
 
 class SortingTest : public FolderChainTest {
@@ -97,12 +74,7 @@ class SortingTest : public FolderChainTest {
   void SetUp() override {
     ClearSettingsKey();
     ApplyDefaultSettings(&Settings);
-    temp.MakeFolder("big");
-    temp.MakeFile("big\\f.bin", 90000);
-    temp.MakeFolder("mid");
-    temp.MakeFile("mid\\f.bin", 20000);
-    temp.MakeFolder("eq-b");
-    temp.MakeFolder("eq-a");
+    temp.Make({"big", "big\\f.bin:90000", "mid", "mid\\f.bin:20000", "eq-b", "eq-a"});
     FolderChainTest::SetUp();
     drive->scanState = SCAN_DONE;
     for (FolderNode* node : {top, static_cast<FolderNode*>(drive)})
@@ -146,7 +118,7 @@ class SortingTest : public FolderChainTest {
   HWND bar = nullptr;
 };
 
-TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChoose) {
+TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChooseButNeverTheCapacity) {
   ResortBranch(panes.tree(), TopItem(panes.tree()));
   EXPECT_EQ("big mid eq-a eq-b ", Order()) << "by total, largest first, ties by name";
   Click(COLUMN_TOTAL);
@@ -155,32 +127,22 @@ TEST_F(SortingTest, TotalFirstThenHeaderClicksReverseAndChoose) {
   EXPECT_EQ("big eq-a eq-b mid ", Order());
   EXPECT_EQ(COLUMN_NAME, SortColumn()->id);
 
-  // Newest first on the modified column.
-  SYSTEMTIME newest = {2030, 1, 0, 1, 0, 0, 0, 0};
-  FILETIME stamp;
-  SystemTimeToFileTime(&newest, &stamp);
-  panes.Child(folder, "mid")->lastWrite = stamp;
-  Click(COLUMN_MODIFIED);
-  EXPECT_EQ(0u, Order().find("mid ")) << Order();
-}
-
-TEST_F(SortingTest, CapacityHeaderNeverSorts) {
   for (int i = 0; i < DetailColumnCount(); ++i)
     if (DetailColumn(i)->id == COLUMN_CAPACITY) DetailColumn(i)->flags &= ~COLUMN_HIDDEN;
   RebuildHeader();
-  ResortBranch(panes.tree(), TopItem(panes.tree()));
-  const std::string before = Order();
-  ColumnInfo* sort = SortColumn();
   Click(COLUMN_CAPACITY);
-  EXPECT_EQ(before, Order());
-  EXPECT_EQ(sort, SortColumn());
+  EXPECT_EQ("big eq-a eq-b mid ", Order());
+  EXPECT_EQ(COLUMN_NAME, SortColumn()->id);
+
+  SYSTEMTIME newest = {2030, 1, 0, 1, 0, 0, 0, 0};
+  SystemTimeToFileTime(&newest, &panes.Child(folder, "mid")->lastWrite);
+  Click(COLUMN_MODIFIED);
+  EXPECT_EQ(0u, Order().find("mid ")) << "newest first: " << Order();
 }
 
 TEST_F(SortingTest, CollapsedBranchesKeepTheirOrderUntilExpanded) {
   FolderNode* big = panes.Child(folder, "big");
-  temp.MakeFolder("big\\z-large");
-  temp.MakeFile("big\\z-large\\f.bin", 50000);
-  temp.MakeFolder("big\\a-small");
+  temp.Make({"big\\z-large", "big\\z-large\\f.bin:50000", "big\\a-small"});
   ASSERT_EQ(1, ScanSubtree(big, true, nullptr));  // the scan sorts big's children by total
   auto firstChildOfBig = [&] {
     return panes.ItemText(NodeFromItem(panes.tree(), FirstChildItem(panes.tree(), big->mainItem)));

@@ -7,15 +7,12 @@
 #include <string>
 
 #include "app/resource_text.h"
-#include "model/folder_node.h"
 #include "model/scanner.h"
 #include "pane/pane_controls.h"
 #include "pane/status_text.h"
 #include "resource.h"
 #include "settings/settings_record.h"
-#include "support/fixed_geometry.h"
-#include "support/temp_folder.h"
-#include "support/test_panes.h"
+#include "support/folder_chain_test.h"
 
 namespace {
 
@@ -25,16 +22,11 @@ std::string PartText(HWND bar, int part) {
   return text;
 }
 
-TEST(StatusTexts, FolderOnADriveAndTheTopNode) {
+using StatusTexts = FolderChainTest;  // 16,384,000 bytes, 4,096,000 free
+
+TEST_F(StatusTexts, FolderOnADriveAndTheTopNode) {
   ApplyDefaultSettings(&Settings);
-  FixedGeometry geometry;  // 16,384,000 bytes, 4,096,000 free
-  ScopedDriveQueries installed(&geometry);
-  TempFolder temp;
   temp.MakeFile("f.bin", 5000);
-  TestPanes panes;
-  FolderNode* top = panes.AddTopNode();
-  DriveRootNode* drive = panes.AddDriveRoot(top, temp.Path());
-  FolderNode* folder = panes.AddFolder(drive, temp.Path());
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
   HWND bar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, panes.window(), nullptr,
                              nullptr, nullptr);

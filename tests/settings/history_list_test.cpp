@@ -39,17 +39,16 @@ TEST(HistoryList, SameTextInOtherCaseMovesToTheFrontAndTheOldestDropsOut) {
 }
 
 TEST(HistoryList, SavedListLoadsBackInTheSameOrder) {
-  const std::string subkey = std::string(SETTINGS_KEY_PATH) + "\\" + CREATE_FOLDER_HISTORY;
   HistoryList saved;
   AddAll(&saved, {"oldest", "middle", "newest"});
   SaveHistory(&saved, CREATE_FOLDER_HISTORY);
+  const std::string subkey = std::string(SETTINGS_KEY_PATH) + "\\" + CREATE_FOLDER_HISTORY;
   char text[16] = "";
   DWORD size = sizeof text;
   RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), "History1", RRF_RT_REG_SZ, nullptr, text, &size);
   EXPECT_STREQ("newest", text);
   EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), "History4", RRF_RT_ANY, 0, 0, 0))
       << "empty slots are not stored";
-
   HistoryList loaded;
   AddToHistory(&loaded, "left over");
   LoadHistory(&loaded, CREATE_FOLDER_HISTORY);
@@ -59,9 +58,7 @@ TEST(HistoryList, SavedListLoadsBackInTheSameOrder) {
 }
 
 TEST(HistoryList, ComboBoxShowsTheEntriesNewestFirst) {
-  HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, AppInstance, nullptr);
-  HWND combo =
-      CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 200, 200, owner, nullptr, AppInstance, nullptr);
+  HWND combo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWN, 0, 0, 200, 200, HWND_MESSAGE, 0, AppInstance, 0);
   ASSERT_NE(nullptr, combo);
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("stale"));
   HistoryList list;
@@ -74,7 +71,7 @@ TEST(HistoryList, ComboBoxShowsTheEntriesNewestFirst) {
     shown.push_back(text);
   }
   EXPECT_EQ((Texts{"E:\\Media", "D:\\Backup"}), shown);
-  DestroyWindow(owner);
+  DestroyWindow(combo);
 }
 
 }  // namespace

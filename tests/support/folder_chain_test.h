@@ -4,6 +4,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "model/folder_node.h"
 #include "support/fixed_geometry.h"
 #include "support/temp_folder.h"
@@ -28,3 +30,20 @@ class FolderChainTest : public ::testing::Test {
   DriveRootNode* drive = nullptr;
   FolderNode* folder = nullptr;
 };
+
+// A node's numbers as one text, so one expectation checks and shows them all:
+// "3 files, 9096/16384 own, 5000/12288 below" (bytes/allocated) ...
+inline std::string SizesText(int64_t files, int64_t own, int64_t ownAllocated, int64_t below, int64_t belowAllocated) {
+  return std::to_string(files) + " files, " + std::to_string(own) + "/" + std::to_string(ownAllocated) + " own, " +
+         std::to_string(below) + "/" + std::to_string(belowAllocated) + " below";
+}
+inline std::string Sizes(const FolderNode* node) {
+  return SizesText(node->fileCount, node->ownBytes, node->ownAllocated, node->subtreeBytes, node->subtreeAllocated);
+}
+// ... and "done counted complete, 1 of 2 reported" (of the subfolders).
+inline std::string Progress(const FolderNode* node) {
+  static const char* const states[] = {"unscanned", "done", "running"};
+  return std::string(states[node->scanState % 3]) + (node->flags & FILES_COUNTED ? " counted" : "") +
+         (node->flags & SUBTREE_COMPLETE ? " complete" : "") + ", " + std::to_string(node->subFoldersCalculated) +
+         " of " + std::to_string(node->subfolderCount) + " reported";
+}

@@ -2,6 +2,10 @@
 
 #include "model/folder_node.h"
 
+namespace {
+NodeLockHolder* g_timed = nullptr;
+}
+
 NodeLockHolder::NodeLockHolder(FolderNode* node)
     : node_(node),
       locked_(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
@@ -11,6 +15,8 @@ NodeLockHolder::NodeLockHolder(FolderNode* node)
 }
 
 NodeLockHolder::~NodeLockHolder() {
+  if (timer_) KillTimer(nullptr, timer_);
+  if (g_timed == this) g_timed = nullptr;
   Release();
   CloseHandle(locked_);
   CloseHandle(release_);
@@ -22,6 +28,23 @@ void NodeLockHolder::Release() {
   WaitForSingleObject(thread_, INFINITE);
   CloseHandle(thread_);
   thread_ = nullptr;
+}
+
+void NodeLockHolder::ReleaseWhen(std::function<bool()> when, std::function<void()> then) {
+  when_ = std::move(when);
+  then_ = std::move(then);
+  g_timed = this;
+  timer_ = SetTimer(nullptr, 0, 20, OnTimer);
+}
+
+void CALLBACK NodeLockHolder::OnTimer(HWND, UINT, UINT_PTR timer, DWORD) {
+  NodeLockHolder* self = g_timed;
+  if (!self || !self->when_()) return;
+  KillTimer(nullptr, timer);
+  self->timer_ = 0;
+  g_timed = nullptr;
+  self->Release();
+  if (self->then_) self->then_();
 }
 
 DWORD WINAPI NodeLockHolder::Hold(void* parameter) {

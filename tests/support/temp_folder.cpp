@@ -29,6 +29,11 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
+std::string NameEndingInBackslashByte() {
+  // The second byte of 淺 is 0x5C in code page 936, that of 功 in 950.
+  return Narrow(GetACP() == 950 ? L"\u6DFA\u529F" : L"\u529F\u6DFA");
+}
+
 void RemoveRecursively(const std::wstring& path) {
   std::wstring full = path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
   while (!full.empty() && full.back() == L'\\') full.pop_back();
@@ -95,3 +100,13 @@ void TempFolder::MakeFile(const std::string& relative, uint64_t size) const {
 }
 
 void TempFolder::Remove(const std::string& relative) const { RemoveRecursively(Widen(Path(relative))); }
+
+void TempFolder::Make(std::initializer_list<std::string> entries) const {
+  for (const std::string& entry : entries) {
+    const size_t colon = entry.rfind(':');  // never a byte of a name, nor a trail byte
+    if (colon == std::string::npos)
+      MakeFolder(entry);
+    else
+      MakeFile(entry.substr(0, colon), std::stoull(entry.substr(colon + 1)));
+  }
+}

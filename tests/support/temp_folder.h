@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 class TempFolder {
@@ -21,6 +22,8 @@ class TempFolder {
   // A file of |size| bytes; sizes above 4 GiB are made sparse (no disk space).
   void MakeFile(const std::string& relative, uint64_t size) const;
   void Remove(const std::string& relative) const;
+  // Folders ("sub") and files with their sizes ("sub\\d.bin:5000"), in order.
+  void Make(std::initializer_list<std::string> entries) const;
 
  private:
   std::string root_;  // ends in a backslash
@@ -33,3 +36,6 @@ std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
 // A whole file's bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+// A name whose last byte is 0x5C, the backslash, in code page 936 or 950
+// (in any other code page an empty text).
+std::string NameEndingInBackslashByte();

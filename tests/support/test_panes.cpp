@@ -68,8 +68,8 @@ HWND MakeTree(HWND parent, int id, int x) {
 
 // Owner-drawn without strings: each entry's data is a tree item handle.
 HWND MakeList(HWND parent, int x) {
-  return CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, x, 0,
-                         200, 400, parent, nullptr, AppInstance, nullptr);
+  return CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, x, 0, 200,
+                         400, parent, nullptr, AppInstance, nullptr);
 }
 
 }  // namespace
