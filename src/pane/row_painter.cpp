@@ -115,11 +115,12 @@ HFONT MakeListFont(int weight) {
 
 struct CellBox {
   int left, right, top, bottom;
+  int margin;  // kept clear on each side, at the painter's scale
 };
 
 // Where a text may draw: the cell less its margins.
 RECT TextRoom(const CellBox& cell) {
-  return {cell.left + CELL_TEXT_MARGIN, cell.top, cell.right - CELL_TEXT_MARGIN, cell.bottom};
+  return {cell.left + cell.margin, cell.top, cell.right - cell.margin, cell.bottom};
 }
 
 void DrawClipped(HDC dc, const char* text, int x, const RECT& room) {
@@ -169,6 +170,8 @@ HTREEITEM ItemIn(HWND tree, const FolderNode* node) {
 }
 
 }  // namespace
+
+int CellTextMargin(double scale) { return std::max(CELL_TEXT_MARGIN, static_cast<int>(CELL_TEXT_MARGIN * scale)); }
 
 RowCell RowCellOf(const ColumnInfo& column, FolderNode* node, const NodeSizeTriple& sizes) {
   RowCell cell = {0, true, false, ""};
@@ -304,10 +307,11 @@ void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const Paint
   // Values and bars share a cell; text must not blank the bar behind it.
   SetBkMode(dc, TRANSPARENT);
 
+  const int margin = CellTextMargin(scale);
   int left = cursor.left;
   for (int i = 0; i < count; ++i) {
     const int width = static_cast<int>(columns[i].width * scale);
-    const CellBox box = {left, left + width, cursor.top, cursor.bottom};
+    const CellBox box = {left, left + width, cursor.top, cursor.bottom, margin};
     if (!scanned) {
       DrawCentred(dc, NOT_SCANNED_TEXT, left + width / 2, box);
       left += width;

@@ -28,6 +28,8 @@ struct RowCursor {
 // Pixels a value keeps clear on each side of its cell, so the values of
 // neighbouring cells never touch.
 constexpr int CELL_TEXT_MARGIN = 2;
+// The same margin on a device |scale| times as fine as the screen (a page).
+int CellTextMargin(double scale);
 
 // The width a cell of |column| needs for the widest text it can show in the
 // font selected into |dc|, margins included; 0 when the text cannot be

@@ -257,15 +257,18 @@ class TreePrinter {
     const std::string name = HeaderItemTitle(ColumnHeader(), 0);
     InBold(
         [&](int shift) { TextOutA(dc_, page_.leftMargin + shift, top, name.c_str(), static_cast<int>(name.size())); });
+    const int margin = CellTextMargin(page_.scale);
     int left = page_.nameWidth;
     for (int i = 0; i < page_.columnCount; ++i) {
       const int width = static_cast<int>(page_.columns[i].width * page_.scale);
       const std::string title = HeaderItemTitle(ColumnHeader(), i + 1);
-      RECT clip = {left, top, left + width, top + page_.lineHeight};
-      InBold([&](int shift) {
-        ExtTextOutA(dc_, left + shift, top, ETO_CLIPPED, &clip, title.c_str(), static_cast<UINT>(title.size()),
-                    nullptr);
-      });
+      // Kept clear of the next title as the values are of the next cell.
+      RECT clip = {left + margin, top, left + width - margin, top + page_.lineHeight};
+      if (clip.right > clip.left)
+        InBold([&](int shift) {
+          ExtTextOutA(dc_, clip.left + shift, top, ETO_CLIPPED, &clip, title.c_str(), static_cast<UINT>(title.size()),
+                      nullptr);
+        });
       left += width;
     }
   }
@@ -291,7 +294,11 @@ class TreePrinter {
     const char* separator = LastSeparator(info.szDisplayName);
     const char* name = separator ? separator + 1 : info.szDisplayName;
     SetTextAlign(dc_, TA_LEFT | TA_TOP);
-    TextOutA(dc_, x + NAME_OFFSET_CHARACTERS * page_.characterWidth, y, name, lstrlenA(name));
+    // A deep folder's name is cut before the first detail cell, not painted
+    // over by its bar.
+    const int nameLeft = x + NAME_OFFSET_CHARACTERS * page_.characterWidth;
+    const RECT room = {nameLeft, y, page_.nameWidth - CellTextMargin(page_.scale), y + page_.lineHeight};
+    if (room.right > room.left) ExtTextOutA(dc_, nameLeft, y, ETO_CLIPPED, &room, name, lstrlenA(name), nullptr);
   }
 
   HDC dc_;
