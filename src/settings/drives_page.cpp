@@ -73,7 +73,7 @@ void AddDrive(HWND tree, IShellFolder* desktop, UINT number, UINT type) {
   TVINSERTSTRUCTA insert = {};
   insert.hParent = TVI_ROOT;
   insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE;
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_STATE | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   if (LPITEMIDLIST list = IdListFromPath(root, nullptr, nullptr)) {
     if (desktop) DisplayNameOf(desktop, list, SHGDN_NORMAL, name);
     ItemIcons(list, &insert.item);

@@ -83,7 +83,7 @@ TEST_F(FolderDetails, OrderPageHidesAndMovesColumnsAtOnceAndCancelPutsThemBack) 
 
 TEST_F(FolderDetails, ColumnPageOpensOnItsColumnAndItsChoicesSurviveARestart) {
   Open();
-  const int width = HeaderItemWidth(2);
+  const int width = ColumnById(COLUMN_OWN_FILES)->width;
   std::string hideText;
   int page = -1, afterFifty = 0, afterTyping = 0;
   SheetScript script(
@@ -93,7 +93,7 @@ TEST_F(FolderDetails, ColumnPageOpensOnItsColumnAndItsChoicesSurviveARestart) {
          GetWindowTextA(PageControl(sheet, IDC_COLUMN_HIDE), text, sizeof text);
          hideText = text;
          TypeWidth(sheet, "50");
-         afterFifty = HeaderItemWidth(2);
+         afterFifty = ColumnById(COLUMN_OWN_FILES)->width;
          TypeWidth(sheet, "160");
          afterTyping = HeaderItemWidth(2);
        },

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstring>
 #include <string>
@@ -38,15 +39,34 @@ std::string DrivesShown(HWND sheet) {
   return shown + " " + text;
 }
 
-// A click on the label of the drive whose name holds |letter|.
+// The item of the drive whose name holds |letter|.
+HTREEITEM DriveItem(HWND tree, char letter) {
+  for (HTREEITEM item = TopItem(tree); item; item = NextSiblingItem(tree, item))
+    if (TreeItemText(tree, item).find(std::string(1, letter) + ":") != std::string::npos) return item;
+  return nullptr;
+}
+
+// A click on the drive's label.
 void ClickDrive(HWND sheet, char letter) {
   HWND tree = PageControl(sheet, IDC_DRIVES_TREE);
-  for (HTREEITEM item = TopItem(tree); item; item = NextSiblingItem(tree, item)) {
-    if (TreeItemText(tree, item).find(std::string(1, letter) + ":") == std::string::npos) continue;
-    RECT label;
-    ItemRect(tree, item, true, &label);
-    MouseDrag(tree, {{(label.left + label.right) / 2, (label.top + label.bottom) / 2}});
-  }
+  RECT label;
+  ItemRect(tree, DriveItem(tree, letter), true, &label);
+  MouseDrag(tree, {{(label.left + label.right) / 2, (label.top + label.bottom) / 2}});
+}
+
+// The icons the drive's item shows, and the shell's small icon of |root|.
+std::string DriveIcons(HWND sheet, char letter) {
+  TVITEMA item = {};
+  item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+  item.hItem = DriveItem(PageControl(sheet, IDC_DRIVES_TREE), letter);
+  SendMessageA(PageControl(sheet, IDC_DRIVES_TREE), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return std::to_string(item.iImage) + "," + std::to_string(item.iSelectedImage);
+}
+std::string ShellIcons(const char* root) {
+  SHFILEINFOA closed = {}, open = {};
+  SHGetFileInfoA(root, 0, &closed, sizeof closed, SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
+  SHGetFileInfoA(root, 0, &open, sizeof open, SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_OPENICON);
+  return std::to_string(closed.iIcon) + "," + std::to_string(open.iIcon);
 }
 
 std::string ListedDrives() {
@@ -62,10 +82,11 @@ std::string ListedDrives() {
 TEST_F(OptionsSheet, DrivesPageChoosesTheStartUpDrivesAndHidesTheOthers) {
   Settings.scanDrives = BIT_C;
   Open();
-  std::string first, allFixed, withoutC;
+  std::string first, allFixed, withoutC, icons;
   SheetScript script({TurnTo(DRIVES_PAGE),
                       [&](HWND sheet) {
                         first = DrivesShown(sheet);
+                        icons = DriveIcons(sheet, 'C');
                         ClickButton(sheet, IDC_DRIVES_ALL_FIXED);
                         allFixed = DrivesShown(sheet);
                         ClickDrive(sheet, 'C');
@@ -81,6 +102,7 @@ TEST_F(OptionsSheet, DrivesPageChoosesTheStartUpDrivesAndHidesTheOthers) {
   ASSERT_TRUE(script.finished());
   const std::string dots(22, '.');
   EXPECT_EQ("0200 ..C." + dots, first) << "C: of the fixed disks C: and D:";
+  EXPECT_EQ(ShellIcons("C:\\"), icons) << "each drive shows its own icon";
   EXPECT_EQ("0100 ..CD" + dots, allFixed) << "a mixed box selects its whole group";
   EXPECT_EQ("0200 ...D" + dots, withoutC);
   EXPECT_EQ(BIT_D, Settings.scanDrives) << "kept although the colours page came after";
