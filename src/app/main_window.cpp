@@ -39,7 +39,10 @@
 #include "reports/print_tree.h"
 #include "resource.h"
 #include "settings/settings_record.h"
+#include "settings/folder_details_sheet.h"
+#include "settings/options_sheet.h"
 #include "settings/settings_store.h"
+#include "shell/shell_items.h"
 
 const char MAIN_WINDOW_CLASS[] = "Pelvanor";
 HWND DialogMessageTarget = nullptr;
@@ -54,6 +57,8 @@ HWND g_scrollBar = nullptr;
 
 // --- Commands -------------------------------------------------------------
 
+void OnOptions(HWND window) { ShowOptionsSheet(window); }
+void OnFolderDetails(HWND window) { ShowFolderDetailsSheet(window, 0); }
 void OnScanDisk(HWND window) { ScanDiskCommand(window); }
 void OnStopScan(HWND) { StopScanCommand(); }
 void OnRescanFolder(HWND) { RescanCurrentFolderCommand(); }
@@ -114,7 +119,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_EXACT_BYTES, OnExactBytes},
     {IDM_CLOSE, OnClose},
     {IDM_HELP, OnHelp},
-    {IDM_OPTIONS, CommandNotYetAvailable},
+    {IDM_OPTIONS, OnOptions},
     {IDM_VIEW_NORMAL, OnNormalView},
     {IDM_VIEW_FIND_RESULTS, OnFindResultsView},
     {IDM_SHOW_TABS, ToggleTabs},
@@ -145,7 +150,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_DELETE, CommandNotYetAvailable},
     {IDM_PRINT_TREE, OnPrintTree},
     {IDM_DISK_INFORMATION, OnDiskInformation},
-    {IDM_FOLDER_DETAILS, CommandNotYetAvailable},
+    {IDM_FOLDER_DETAILS, OnFolderDetails},
     {IDM_EXPORT_TO_FILE, OnExportToFile},
     {IDM_RENAME, CommandNotYetAvailable},
     {IDM_CUT, CommandNotYetAvailable},
@@ -159,7 +164,7 @@ const CommandRoute COMMANDS[] = {
 
 void DispatchCommand(HWND window, UINT id) {
   if (id >= IDM_FOLDER_DETAILS_PAGE_FIRST && id <= IDM_FOLDER_DETAILS_PAGE_LAST) {
-    CommandNotYetAvailable(window);
+    ShowFolderDetailsSheet(window, static_cast<int>(id - IDM_FOLDER_DETAILS_PAGE_FIRST) + 1);
     return;
   }
   for (const CommandRoute& route : COMMANDS) {
@@ -261,15 +266,6 @@ INT_PTR CALLBACK PaneHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lPa
 
 void ResortWholeTree() { ResortBranch(Panes.mainTree, TopItem(Panes.mainTree)); }
 
-// The system's small icons, shared with the shell, for the tree items.
-HIMAGELIST SystemSmallIcons() {
-  char windows[MAX_PATH];
-  if (!GetWindowsDirectoryA(windows, MAX_PATH)) return nullptr;
-  SHFILEINFOA info = {};
-  return reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(windows, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-}
-
 // The trees, their lists and the header inside the pane host.
 void CreateTreePanes() {
   HWND mainTree = GetDlgItem(g_paneHost, IDC_MAIN_TREE);
@@ -279,7 +275,7 @@ void CreateTreePanes() {
   if (!mainTree) DiagnosticSink(0, "Cannot create the tree view");
   if (!findTree) DiagnosticSink(0, "Cannot create the search tree view");
   if (!mainTree || !findTree) return;
-  HIMAGELIST icons = SystemSmallIcons();
+  HIMAGELIST icons = SystemSmallIconList();
   for (HWND tree : {mainTree, findTree})
     if (icons) TreeView_SetImageList(tree, icons, TVSIL_NORMAL);
   ShowWindow(findTree, SW_HIDE);
