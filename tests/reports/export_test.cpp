@@ -22,13 +22,10 @@
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "support/dialog_answerer.h"
-#include "support/scratch_window.h"
-#include "support/scratch_registry.h"
+#include "support/main_window_test.h"
 #include "support/test_panes.h"
 
 namespace {
-
-::testing::Environment* const g_registry = ::testing::AddGlobalTestEnvironment(new ScratchCurrentUser);
 
 constexpr uint64_t THREE_GIB = 3ull << 30;  // two make a folder past 4 GiB (sparse files)
 
@@ -96,10 +93,9 @@ std::string ModifiedDate(const std::string& path) {
   return FormatShortDate(data.ftLastWriteTime, text, sizeof text);
 }
 
-class ExportTest : public ScratchWindowTest {
+class ExportTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    ScratchWindowTest::SetUp();
     temp.MakeFile("top.bin", 1000);
     temp.MakeFolder("big");
     temp.MakeFile("big\\a.bin", THREE_GIB);
@@ -109,7 +105,7 @@ class ExportTest : public ScratchWindowTest {
     temp.MakeFolder("small\\inner");
     temp.MakeFile("small\\inner\\x.bin", 100);
     temp.MakeFolder("empty");
-    OpenAndScan();
+    Open();
     Command(IDM_SIZE_REPORTED);
   }
 
@@ -186,15 +182,24 @@ class ExportTest : public ScratchWindowTest {
   }
 };
 
-TEST_F(ExportTest, FileHoldsTheChosenFoldersWithExactBytesAndTheirLevels) {
+TEST_F(ExportTest, FileHoldsTheChosenFoldersWithExactBytesAndTheirLevelsAndCancelWritesNothing) {
   ASSERT_TRUE(Settings.ShowSizesInUnits) << "the window shows 2.00KB where the file has 2,048";
   TempFolder output;
   const std::string file = output.Path("tree.txt");
+  {
+    DialogAnswerer cancel([&](HWND dialog) {
+      SetDlgItemTextA(dialog, GetDlgItem(dialog, cmb13) ? cmb13 : edt1, file.c_str());
+      return IDCANCEL;
+    });
+    Command(IDM_EXPORT_TO_FILE);
+    ASSERT_EQ(1u, cancel.seen().size());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str())) << "a cancelled export writes nothing";
+  }
   bool first = true;
   for (const ExportCase& c : CASES) {
     SCOPED_TRACE(c.name);
     ShowColumns(c);
-    FolderNode* counted = c.scanning ? Node(c.scanning) : nullptr;
+    FolderNode* counted = c.scanning ? Child(c.scanning) : nullptr;
     const FolderNode before = counted ? *counted : FolderNode{};
     if (counted) {
       counted->scanState = SCAN_RUNNING;
@@ -227,20 +232,9 @@ TEST_F(ExportTest, FileHoldsTheChosenFoldersWithExactBytesAndTheirLevels) {
       EXPECT_EQ(titleTabs - 1, std::count(written.begin() + at, written.begin() + written.find('\n', at), '\t'));
 
     if (counted) *counted = before;
-    if (c.deselect) TreeView_SelectItem(Panes.mainTree, scratch->mainItem);
+    if (c.deselect) TreeView_SelectItem(Panes.mainTree, start->mainItem);
     first = false;
   }
-}
-
-TEST_F(ExportTest, CancellingWritesNothing) {
-  TempFolder output;
-  DialogAnswerer answerer([&](HWND dialog) {
-    SetDlgItemTextA(dialog, GetDlgItem(dialog, cmb13) ? cmb13 : edt1, output.Path("none.txt").c_str());
-    return IDCANCEL;
-  });
-  Command(IDM_EXPORT_TO_FILE);
-  EXPECT_EQ(1u, answerer.seen().size());
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(output.Path("none.txt").c_str()));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "pane/formatting.h"
 #include "resource.h"
 #include "support/dialog_answerer.h"
-#include "support/scratch_window.h"
+#include "support/main_window_test.h"
 #include "support/test_printer.h"
 
 namespace {
@@ -51,18 +51,17 @@ std::string PageHeader(int page) {
   return Squeezed(header);
 }
 
-class PrintTest : public ScratchWindowTest {
+class PrintTest : public MainWindowTest {
  protected:
   // f00 is the largest folder and comes first; its own subfolder stays
   // collapsed, so it is not printed.
   void SetUp() override {
-    ScratchWindowTest::SetUp();
     for (int i = 0; i < FOLDERS; ++i) {
       temp.MakeFolder(FolderName(i));
       temp.MakeFile(FolderName(i) + "\\data.bin", (FOLDERS - i) * 1000);
     }
     temp.MakeFolder("f00\\hidden-below");
-    OpenAndScan();
+    Open();
   }
 
   // Prints through the dialog, answered with |command|, after choosing the
