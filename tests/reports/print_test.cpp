@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -101,7 +102,10 @@ TEST_F(PrintTest, PagesRepeatTheHeaderAndListTheShownFoldersInOrder) {
     const std::string& text = pages[page - 1];
     EXPECT_NE(std::string::npos, text.find(title + PageHeader(page))) << text;
     EXPECT_NE(std::string::npos, text.find(ResourceString(IDS_COLUMN_NAME))) << "column titles";
-    EXPECT_NE(std::string::npos, text.find(ResourceString(IDS_COLUMN_MODIFIED))) << "column titles";
+    size_t folder = text.find('f');
+    while (folder != std::string::npos && !(isdigit(text[folder + 1]) && isdigit(text[folder + 2])))
+      folder = text.find('f', folder + 1);
+    EXPECT_LT(text.find(ResourceString(IDS_COLUMN_MODIFIED)), folder) << "the titles stand above the folders";
   }
   const std::string all = pages[0] + pages[1];
   size_t at = all.find(path.substr(path.rfind('\\') + 1));
