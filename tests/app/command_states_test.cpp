@@ -14,8 +14,7 @@
 #include "settings/settings_record.h"
 #include "support/dialog_answerer.h"
 #include "support/node_lock_holder.h"
-#include "support/temp_folder.h"
-#include "support/test_panes.h"
+#include "support/main_window_test.h"
 
 namespace {
 
@@ -31,13 +30,11 @@ std::string States(FolderNode* node, HMENU menu) {
   return states;
 }
 
-TEST(CommandStates, TopNodeDriveRootFolderAndScanningDrive) {
-  ApplyDefaultSettings(&Settings);
-  TempFolder temp;
-  TestPanes panes;
-  FolderNode* top = panes.AddTopNode();
-  DriveRootNode* drive = panes.AddDriveRoot(top, temp.Path());
-  FolderNode* folder = panes.AddFolder(drive, temp.Path());
+using CommandStates = MainWindowTest;
+
+TEST_F(CommandStates, TopNodeDriveRootFolderAndScanningDrive) {
+  Open();
+  DriveRootNode* drive = AsDriveRoot(start->root);
   HMENU menu = LoadMenuA(AppInstance, MAKEINTRESOURCEA(IDR_MAIN_MENU));
   ASSERT_NE(nullptr, menu);
   // The menu bar has no items for these two; added here they must follow the scan.
@@ -45,23 +42,21 @@ TEST(CommandStates, TopNodeDriveRootFolderAndScanningDrive) {
 
   EXPECT_EQ("--------------", States(top, menu)) << "the top node";
   EXPECT_EQ("-------+++++--", States(drive, menu)) << "a drive root: paste, new folder, disk and scans";
-  EXPECT_EQ("++++++++++++--", States(folder, menu)) << "a folder";
+  EXPECT_EQ("++++++++++++--", States(start, menu)) << "a folder";
   {
-    NodeLockHolder busy(folder);
-    CurrentFolder = folder;
-    StartWorker(FolderScanWorker, folder);
+    NodeLockHolder busy(start);
+    StartWorker(FolderScanWorker, start);
     ASSERT_TRUE(PumpUntil([&] { return drive->activeScan != nullptr; }));
-    EXPECT_EQ("++++++++++--++", States(folder, menu)) << "while the drive is scanned only the stops";
+    EXPECT_EQ("++++++++++--++", States(start, menu)) << "while the drive is scanned only the stops";
   }
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
-  EXPECT_EQ("++++++++++++--", States(folder, menu)) << "after the scan";
+  EXPECT_EQ("++++++++++++--", States(start, menu)) << "after the scan";
 
   Settings.SizeMode = 0;
   Settings.ShowSizesInUnits = 0;
   UpdateMenuChecks(menu, nullptr);
   for (UINT id : {IDM_SIZE_REPORTED, IDM_SIZE_ON_DISK, IDM_EXACT_BYTES})
     EXPECT_EQ(id != IDM_SIZE_ON_DISK, (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0) << id;
-  CurrentFolder = nullptr;
   DestroyMenu(menu);
 }
 

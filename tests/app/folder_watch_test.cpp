@@ -69,16 +69,6 @@ TEST_F(FolderWatch, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTo
   EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2; }));
 }
 
-TEST_F(FolderWatch, TenQuickChangesCauseOneRescan) {
-  PumpFor(1500);  // whatever the start-up itself set off has settled
-  const LONG before = WatchRescanCount();
-  for (int i = 0; i < 10; ++i) temp.MakeFile("burst" + std::to_string(i) + ".bin", 100 * (i + 1));
-  ASSERT_TRUE(PumpUntil([&] { return WatchRescanCount() > before; }));
-  EXPECT_EQ(10, start->fileCount) << "one rescan after the last change sees them all";
-  PumpFor(2500);
-  EXPECT_EQ(before + 1, WatchRescanCount());
-}
-
 TEST_F(FolderWatch, ThreeSelectionsInTurnKeepTheLastTwoWatched) {
   FolderNode *a = Child("a"), *b = Child("b"), *c = Child("c");
   SelectWatched(a);

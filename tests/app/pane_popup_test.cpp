@@ -10,12 +10,18 @@
 
 #include "app/disk_info_dialog.h"
 #include "app/pane_popup.h"
+#include "app/process_state.h"
+#include "app/resource_text.h"
+#include "app/window_layout.h"
+#include "model/folder_node.h"
 #include "model/tree_items.h"
 #include "pane/pane_controls.h"
+#include "pane/status_text.h"
 #include "resource.h"
 #include "support/dialog_answerer.h"
 #include "support/fixed_geometry.h"
 #include "support/main_window_test.h"
+#include "support/test_panes.h"
 
 namespace {
 
@@ -60,8 +66,33 @@ class DiskInformation : public MainWindowTest {
   ScopedDriveQueries installed{&geometry};
 };
 
-TEST_F(DiskInformation, FromADetailRowOrBlankTreeSpaceItOpensOverTheMainWindowWithTheDrivesNumbers) {
+std::string PartText(int part) {
+  char text[512] = "";
+  SendMessageA(MainStatusBar(), SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+TEST_F(DiskInformation, TheStatusBarAndTheDialogFromADetailRowOrBlankTreeSpaceShowTheDrivesNumbers) {
+  temp.MakeFile("f.bin", 5000);
   Open();
+  SetFocus(Panes.mainTree);
+  RefreshStatusTexts(MainStatusBar(), start);
+  EXPECT_NE(std::string::npos, PartText(0).find("3.91MB")) << PartText(0);
+  EXPECT_NE(std::string::npos, PartText(0).find("15.6MB")) << PartText(0);
+  EXPECT_EQ(TreeItemText(Panes.mainTree, start->mainItem) + " (12.0KB)", PartText(1))
+      << "one cluster for the folder, two for the file";
+  EXPECT_EQ(ResourceString(IDS_STATUS_VIEW) + ResourceString(IDS_STATUS_VIEW_NORMAL), PartText(2));
+  EXPECT_EQ(ResourceString(IDS_STATUS_ACTIVE_TREE), PartText(4));
+  RefreshStatusTexts(MainStatusBar(), top);
+  EXPECT_EQ(" ", PartText(1)) << "the computer has no size of its own";
+  // Without the focus on the tree, the folder parts keep what they showed.
+  SetFocus(MainStatusBar());
+  FilePaneActive = true;
+  RefreshStatusTexts(MainStatusBar(), start);
+  FilePaneActive = false;
+  EXPECT_EQ(" ", PartText(1));
+  EXPECT_EQ(ResourceString(IDS_STATUS_ACTIVE_FILE_PANE), PartText(4));
+
   RECT tree;
   GetClientRect(Panes.mainTree, &tree);
   const struct {

@@ -10,7 +10,7 @@
 
 #include "app/process_state.h"
 #include "criteria/dialog_descriptors.h"
-#include "support/diagnostic_log.h"
+#include "support/canvas.h"
 
 namespace {
 
@@ -168,14 +168,15 @@ TEST_F(DialogDescriptors, ListBoxIsRefilledOrLeftAlone) {
 }
 
 TEST_F(DialogDescriptors, UnknownLettersAreReportedAndTakeNoArgument) {
-  DiagnosticLog log;
+  Recorder log;
   ApplyDescriptor(dialog_, "cx D(?b) c", {CHECK_1, 1, 0, P, CHECK_2, 1});
-  EXPECT_EQ(std::vector<std::string>(2, "Unrecognized format command. : Set tab new"), log.texts);
+  const std::string unknown = "Unrecognized format command. : Set tab new";
+  EXPECT_EQ(unknown + unknown, log.diagnostics());
   EXPECT_EQ("1E D 1E", States({CHECK_1, P, CHECK_2})) << "the last letter still gets its own two arguments";
   ApplyDescriptor(dialog_, nullptr, {CHECK_1, 0});
   ApplyDescriptor(dialog_, "c", {CHECK_2});
   EXPECT_EQ("1E 0E", States({CHECK_1, CHECK_2})) << "a null descriptor does nothing; a missing argument reads as 0";
-  EXPECT_EQ(2u, log.texts.size());
+  EXPECT_EQ(unknown + unknown, log.diagnostics());
 }
 
 }  // namespace

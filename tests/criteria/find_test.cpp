@@ -19,15 +19,15 @@
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "support/dialog_answerer.h"
-#include "support/scanned_window.h"
+#include "support/main_window_test.h"
 #include "support/test_panes.h"
 
 namespace {
 
-class FindTest : public ScannedWindowTest {
+class FindTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    ScannedWindowTest::SetUp();
+    OpenScannedTree();
     Settings.FindAdvancedShown = 1;
     Settings.findCriteria.sizeFlags = 0;
     Settings.findCriteria.searchScope = SCOPE_CURRENT_FOLDER;
@@ -39,8 +39,8 @@ class FindTest : public ScannedWindowTest {
   // open, or, with |exitWhileSearching|, as soon as the search runs.
   void Find(const std::function<void(HWND)>& setup, int driveAnswer = IDNO, bool exitWhileSearching = false) {
     Command(IDM_VIEW_NORMAL);
-    ASSERT_EQ(root, CurrentFolder);
-    walked = ChildTexts(Panes.mainTree, root->mainItem);
+    ASSERT_EQ(start, CurrentFolder);
+    walked = ChildTexts(Panes.mainTree, start->mainItem);
     bool pressed = false;
     DialogAnswerer answerer([&](HWND dialog) {
       if (!GetDlgItem(dialog, IDC_CRITERIA_TABS)) return driveAnswer;
@@ -99,13 +99,13 @@ TEST_F(FindTest, TreeAndListDisplaysShowWhatMatches) {
   EXPECT_TRUE(FindResultsMode) << "the results are shown";
   // Each folder from the drive down to the scanned folder once, below its parent.
   LRESULT chain = 0;
-  for (FolderNode* node = root; node != top; node = ParentNode(Panes.mainTree, node->mainItem), ++chain) {
+  for (FolderNode* node = start; node != top; node = ParentNode(Panes.mainTree, node->mainItem), ++chain) {
     ASSERT_NE(nullptr, node->findItem);
     FolderNode* parent = ParentNode(Panes.mainTree, node->mainItem);
     EXPECT_EQ(parent == top ? TopItem(Panes.findTree) : parent->findItem, ParentItem(Panes.findTree, node->findItem));
   }
   EXPECT_EQ(1 + chain + 2, ResultCount());
-  EXPECT_EQ(NewestFirst(false), ChildTexts(Panes.findTree, root->findItem)) << "the later find stands first";
+  EXPECT_EQ(NewestFirst(false), ChildTexts(Panes.findTree, start->findItem)) << "the later find stands first";
 
   Find([](HWND dialog) {
     Click(dialog, IDC_FIND_AS_LIST);
@@ -119,9 +119,9 @@ TEST_F(FindTest, TreeAndListDisplaysShowWhatMatches) {
   });
   EXPECT_EQ(5u, ListedResults().size()) << "D1, D1a and D1b join; Temp is not listed twice";
 
-  FolderNode* gone = Node("Temp");
+  FolderNode* gone = Child("Temp");
   temp.Remove("Temp");
-  ScanOneLevel(root);  // as a rescan after the change on disk does
+  ScanOneLevel(start);  // as a rescan after the change on disk does
   EXPECT_FALSE(IsFolderNode(gone));
   EXPECT_EQ(4u, ListedResults().size()) << "the deleted folder leaves the results";
 }
@@ -134,35 +134,31 @@ TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpen) {
 
   Command(IDM_VIEW_NORMAL);
   EXPECT_FALSE(FindResultsMode);
-  DialogAnswerer exit(IDCANCEL);
-  Command(IDM_VIEW_FIND_RESULTS);
-  EXPECT_EQ(1u, exit.seen().size()) << "with nothing found the results tab opens the Find dialog";
+  {
+    DialogAnswerer exit(IDCANCEL);  // gone before the next search, which it would answer too
+    Command(IDM_VIEW_FIND_RESULTS);
+    EXPECT_EQ(1u, exit.seen().size()) << "with nothing found the results tab opens the Find dialog";
+  }
   EXPECT_FALSE(FindResultsMode);
 
-  // As while a scan of the drive is unfinished: one subfolder not yet
-  // reported, so a change counted meanwhile cannot finish the drive.
-  root->root->flags &= ~SUBTREE_COMPLETE;
-  root->root->subFoldersCalculated -= 1;
+  start->root->flags &= ~SUBTREE_COMPLETE;  // as while a scan of the drive is unfinished
   Find([](HWND dialog) { Pattern(dialog, "*"); }, IDCANCEL);
-  root->root->subFoldersCalculated += 1;
-  root->root->flags |= SUBTREE_COMPLETE;
+  start->root->flags |= SUBTREE_COMPLETE;
   ASSERT_EQ(1u, questions.size());
-  EXPECT_NE(std::string::npos, questions[0].find(TreeItemText(Panes.mainTree, root->root->mainItem))) << questions[0];
+  EXPECT_NE(std::string::npos, questions[0].find(TreeItemText(Panes.mainTree, start->root->mainItem))) << questions[0];
   EXPECT_EQ(1, ResultCount()) << "Cancel searches nothing";
 }
 
 TEST_F(FindTest, ExitDuringASearchEndsItWithoutTheDialog) {
   WorkerRecord scan = {};  // a scan of the drive still counting the folder: the search waits there
-  AsDriveRoot(root->root)->activeScan = &scan;
-  root->flags &= ~SUBTREE_COMPLETE;
-  root->subFoldersCalculated -= 1;
+  AsDriveRoot(start->root)->activeScan = &scan;
+  start->flags &= ~SUBTREE_COMPLETE;
   Find([](HWND) {}, IDNO, true);
   EXPECT_EQ(1, workersAtExit) << "the dialog closed while the search was waiting";
   EXPECT_EQ(0, WorkerCount()) << "and the search then ended";
   EXPECT_EQ(nullptr, FindSearchWorker);
-  AsDriveRoot(root->root)->activeScan = nullptr;
-  root->subFoldersCalculated += 1;
-  root->flags |= SUBTREE_COMPLETE;
+  AsDriveRoot(start->root)->activeScan = nullptr;
+  start->flags |= SUBTREE_COMPLETE;
 }
 
 }  // namespace

@@ -7,12 +7,9 @@
 #include "criteria/matching.h"
 #include "model/folder_node.h"
 #include "pane/column_info.h"
-#include "support/scanned_window.h"
-#include "support/scratch_registry.h"
+#include "support/main_window_test.h"
 
 namespace {
-
-::testing::Environment* const g_registry = ::testing::AddGlobalTestEnvironment(new ScratchCurrentUser);
 
 struct Criteria {
   CriteriaSettings settings;
@@ -44,14 +41,10 @@ Criteria Date(uint8_t flags, int64_t cutoffAfterTime) {
   return c;
 }
 
-FILETIME Shifted(FILETIME time, int64_t ticks) {
-  const uint64_t value = ((uint64_t(time.dwHighDateTime) << 32) | time.dwLowDateTime) + ticks;
-  return {static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
-}
-
-using MatchingTest = ScannedWindowTest;
+using MatchingTest = MainWindowTest;
 
 TEST_F(MatchingTest, EdgesOfTheSizeNameAndDateTests) {
+  OpenScannedTree();
   constexpr uint8_t ON = CRITERIA_TEST_ON;
   const struct {
     const char* what;
@@ -66,6 +59,8 @@ TEST_F(MatchingTest, EdgesOfTheSizeNameAndDateTests) {
       {"equal is exact to the byte", "Temp", Size(SIZE_EQUAL, 10240), 0, true},
       {"equal misses by one byte", "Temp", Size(SIZE_EQUAL, 10239), 0, false},
       {"less than", "A", Size(SIZE_LESS, 1), 0, true},
+      {"less than is strict", "Temp", Size(SIZE_LESS, 10240), 0, false},
+      {"greater than is strict", "Temp", Size(SIZE_GREATER, 10240), 0, false},
       {"a total still being counted fails", "big", Size(SIZE_GREATER, 1 << 20), SUBTREE_COMPLETE, false},
       {"files in folder are known once counted", "big", Size(SIZE_GREATER, 1 << 20, 0, COLUMN_OWN_FILES),
        SUBTREE_COMPLETE, true},
@@ -76,7 +71,9 @@ TEST_F(MatchingTest, EdgesOfTheSizeNameAndDateTests) {
       {"*.TMP; TEMP does not match A", "A", Name("*.TMP; TEMP"), 0, false},
       {";; has no element and matches nothing", "Temp", Name(";;"), 0, false},
       {"? needs a character", "A", Name("A?"), 0, false},
+      {"? takes any one", "D1\\D1a", Name("D?A"), 0, true},
       {"* may match nothing", "A", Name("A*"), 0, true},
+      {"the whole name must match", "Temp", Name("TEM"), 0, false},
       {"an empty pattern skips the name test", "A", Name(""), 0, true},
       {"a time at the cutoff passes", "A", Date(ON, 0), 0, true},
       {"a time at the cutoff passes negated", "A", Date(ON | DATE_NEGATED, 0), 0, true},
@@ -88,12 +85,13 @@ TEST_F(MatchingTest, EdgesOfTheSizeNameAndDateTests) {
   };
   for (const auto& c : cases) {
     const std::string folder = c.folder;
-    FolderNode* node = folder == "<top>" ? top : folder == "<drive>" ? root->root : Node(folder);
+    FolderNode* node = folder == "<top>" ? top : folder == "<drive>" ? start->root : Child(folder);
     ASSERT_TRUE(IsFolderNode(node)) << c.what;
     Criteria criteria = c.criteria;
-    const uint8_t kind = criteria.settings.dateFlags & DATE_KIND_MASK;
-    criteria.prepared.dateCutoff =
-        Shifted(kind == DATE_CREATED ? node->created : node->lastWrite, criteria.cutoffAfterTime);
+    const FILETIME chosen =
+        (criteria.settings.dateFlags & DATE_KIND_MASK) == DATE_CREATED ? node->created : node->lastWrite;
+    const uint64_t cutoff = ((uint64_t(chosen.dwHighDateTime) << 32) | chosen.dwLowDateTime) + criteria.cutoffAfterTime;
+    criteria.prepared.dateCutoff = {static_cast<DWORD>(cutoff), static_cast<DWORD>(cutoff >> 32)};
     const uint8_t flags = node->flags;
     node->flags &= static_cast<uint8_t>(~c.flagsCleared);
     EXPECT_EQ(c.matches, MatchFolder(criteria.settings, criteria.prepared, node)) << c.what;

@@ -19,23 +19,19 @@
 #include "settings/history_list.h"
 #include "settings/settings_record.h"
 #include "support/dialog_answerer.h"
-#include "support/scanned_window.h"
+#include "support/main_window_test.h"
 
 namespace {
 
 constexpr COLORREF TAG_COLOUR = RGB(0, 128, 0);
 constexpr double TWO_TERABYTES = 2.0 * 1024 * 1024 * 1024 * 1024;
 
-class TagDialogTest : public ScannedWindowTest {
+class TagDialogTest : public MainWindowTest {
  protected:
   void SetUp() override {
-    ScannedWindowTest::SetUp();
+    OpenScannedTree();
     TaggingActive = false;
     Settings.taggedColour = TAG_COLOUR;
-  }
-  void TearDown() override {
-    SetRowTextObserver(nullptr);
-    ScannedWindowTest::TearDown();
   }
 
   // Opens the dialog with Ctrl+T's command; |answer| sets the pages and
@@ -112,20 +108,12 @@ TEST_F(TagDialogTest, PagesStoreWhatIsTypedAndCancelKeepsTheCriteria) {
       << "three days before the confirmation";
 }
 
-struct DrawnText {
-  int y;
-  COLORREF colour;
-};
-std::vector<DrawnText> g_drawn;
-
 // What the shown list paints now: every row, or only those already invalidated.
-std::vector<DrawnText> PaintRows(bool all = true) {
-  g_drawn.clear();
-  SetRowTextObserver([](const char*, int, int y, UINT, COLORREF colour) { g_drawn.push_back({y, colour}); });
+std::vector<DrawnText> PaintRows(std::vector<DrawnText>& drawn, bool all = true) {
+  drawn.clear();
   if (all) InvalidateRect(ActiveList(), nullptr, TRUE);
   UpdateWindow(ActiveList());
-  SetRowTextObserver(nullptr);
-  return g_drawn;
+  return drawn;
 }
 
 // The colours |node|'s row was drawn in.
@@ -143,7 +131,7 @@ std::set<COLORREF> RowColours(const std::vector<DrawnText>& drawn, FolderNode* n
 TEST_F(TagDialogTest, RowsOfMatchingFoldersTurnToTheTagColourOnceTheirTotalsAreFinal) {
   Settings.tagCriteria.sizeFlags = 0;
   Tag([](HWND) { return IDOK; });
-  std::vector<DrawnText> drawn = PaintRows();
+  std::vector<DrawnText> drawn = PaintRows(recorded.drawn());
   std::set<int> rows;
   for (const DrawnText& text : drawn) {
     rows.insert(text.y);
@@ -156,20 +144,20 @@ TEST_F(TagDialogTest, RowsOfMatchingFoldersTurnToTheTagColourOnceTheirTotalsAreF
   Settings.tagCriteria.sizeRelation = SIZE_GREATER;
   Settings.tagCriteria.sizeLow = 1 << 20;
   Tag([](HWND) { return IDOK; });
-  FolderNode* big = Node("big");
+  FolderNode* big = Child("big");
   big->flags &= ~SUBTREE_COMPLETE;  // as while its subfolders are being counted
-  drawn = PaintRows();
+  drawn = PaintRows(recorded.drawn());
   const std::set<COLORREF> counting = RowColours(drawn, big);
   EXPECT_EQ(0u, counting.count(TAG_COLOUR)) << "a total still being counted is not tagged";
   EXPECT_EQ(1u, counting.count(GetSysColor(COLOR_GRAYTEXT)));
-  EXPECT_EQ(0u, RowColours(drawn, Node("Temp")).count(TAG_COLOUR)) << "10 KB is not over 1 MB";
+  EXPECT_EQ(0u, RowColours(drawn, Child("Temp")).count(TAG_COLOUR)) << "10 KB is not over 1 MB";
   big->flags |= SUBTREE_COMPLETE;
   InvalidateNodeRow(big);
-  drawn = PaintRows(false);
+  drawn = PaintRows(recorded.drawn(), false);
   EXPECT_EQ(std::set<COLORREF>{TAG_COLOUR}, RowColours(drawn, big)) << "tagged once its total is final";
 
   Command(IDM_CLEAR_ALL_TAGS);
-  drawn = PaintRows();
+  drawn = PaintRows(recorded.drawn());
   EXPECT_EQ(0u, RowColours(drawn, big).count(TAG_COLOUR));
 }
 

@@ -118,23 +118,21 @@ TEST_F(MonitorReportTest, MovedFoldersPatternsAndKindsOneAndTwoRescanWhereTheyHa
   EXPECT_EQ(1, other->fileCount);
 }
 
-std::string Stripped(const std::string& path) {
-  char buffer[MAX_PATH];
-  lstrcpynA(buffer, path.c_str(), sizeof buffer);
-  StripLastComponent(buffer);
-  return buffer;
-}
-
 TEST(StripLastComponent, KeepsTheFolderOrTheDriveRootInTheCodePage) {
   const std::string name = NameEndingInBackslashByte();
   ASSERT_FALSE(name.empty());
-  EXPECT_EQ("C:\\", Stripped("C:\\"));
-  EXPECT_EQ("C:", Stripped("C:"));
-  EXPECT_EQ("C:\\", Stripped("C:\\a.txt"));
-  EXPECT_EQ("C:\\dir", Stripped("C:\\dir\\a.txt"));
-  EXPECT_EQ("C:\\dir\\sub", Stripped("C:\\dir\\sub\\"));
-  EXPECT_EQ("C:\\dir", Stripped("C:\\dir\\" + name));
-  EXPECT_EQ("C:\\dir\\" + name, Stripped("C:\\dir\\" + name + "\\a.txt"));
+  const std::pair<std::string, std::string> CASES[] = {{"C:\\", "C:\\"},
+                                                       {"C:", "C:"},
+                                                       {"C:\\a.txt", "C:\\"},
+                                                       {"C:\\dir\\sub\\", "C:\\dir\\sub"},
+                                                       {"C:\\dir\\" + name, "C:\\dir"},
+                                                       {"C:\\dir\\" + name + "\\a.txt", "C:\\dir\\" + name}};
+  for (const auto& [path, stripped] : CASES) {
+    char buffer[MAX_PATH];
+    lstrcpynA(buffer, path.c_str(), sizeof buffer);
+    StripLastComponent(buffer);
+    EXPECT_EQ(stripped, buffer) << path;
+  }
 }
 
 TEST(MonitorDriver, AbsentDriverLeavesNoFileBehindAndNotificationsTakeOver) {

@@ -10,9 +10,11 @@
 #include "model/propagation.h"
 #include "model/scanner.h"
 #include "model/tree_items.h"
+#include "pane/pane_controls.h"
 #include "shell/shell_items.h"
-#include "support/diagnostic_log.h"
+#include "support/canvas.h"
 #include "support/folder_chain_test.h"
+#include "support/main_window_test.h"
 #include "support/node_lock_holder.h"
 
 namespace {
@@ -51,50 +53,32 @@ TEST(FolderNodeRecord, InvalidPointersFailTheChecksWithoutFaulting) {
   EXPECT_EQ(0, EnumerateFolder(garbage, 4096, nullptr, true) + ScanSubtree(garbage, true, nullptr) + ScanOneLevel(0));
 }
 
-TEST(FolderNodeRecord, LockHeldByAWorkerIsWaitedForWhileMessagesAreServed) {
-  FolderNode* node = CreateFolderNode();
-  {
-    // A scan holds the lock while it sends to the tree: only a pumping wait lets it finish.
-    NodeLockHolder busy(node);
-    busy.ReleaseWhen([] { return true; });
-    EXPECT_EQ(WAIT_OBJECT_0, LockNode(node));
-    UnlockNode(node);
-  }
-  FreeNodeRecord(node);
-}
-
 TEST(NodeListOperations, QueueOrderRemovalAndLookupByIdentifierList) {
   LocalNodeList list;
-  EXPECT_EQ(nullptr, list.PopFront());
   FolderNode* nodes[3] = {CreateFolderNode(), CreateFolderNode(), CreateFolderNode()};
   for (int i = 0; i < 3; ++i) {
     nodes[i]->absoluteIdList = IdListFromPath(i ? "C:\\windows\\system32\\" : "C:\\windows\\", nullptr, nullptr);
-    ASSERT_NE(nullptr, nodes[i]->absoluteIdList);
     list.Append(nodes[i]);
   }
-  EXPECT_EQ(nodes[0], list.PeekFront());
-  EXPECT_EQ(nullptr, list.TakeByIdList(nullptr));
   LPITEMIDLIST probe = IdListFromPath("C:\\windows\\system32", nullptr, nullptr);
   EXPECT_EQ(nodes[1], list.FindByIdList(probe));
   EXPECT_EQ(nodes[1], list.TakeByIdList(probe));
   EXPECT_EQ(nodes[2], list.TakeByIdList(probe)) << "the first remaining match";
   EXPECT_EQ(nullptr, list.TakeByIdList(probe));
   FreeIdList(probe);
-
   list.Append(nodes[1]);
   EXPECT_TRUE(list.Remove(nodes[0]));
   EXPECT_FALSE(list.Remove(nodes[0]));
   EXPECT_EQ(nodes[1], list.PopFront());
-  EXPECT_TRUE(list.IsEmpty() && !list.tail);
+  EXPECT_TRUE(list.IsEmpty() && !list.tail && !list.PopFront());
   list.Append(nodes[2]);
-  EXPECT_EQ(nodes[2], list.PopFront()) << "an emptied list takes new entries";
+  EXPECT_EQ(nodes[2], list.PeekFront()) << "an emptied list takes new entries";
   for (FolderNode* node : nodes) FreeNodeRecord(node);
 }
 
 // The folder holds a (1000 bytes) with b (3000) inside, and c (20).
 class NodeRemovalTest : public FolderChainTest {
  protected:
-  explicit NodeRemovalTest(bool paired = false) : FolderChainTest(paired) {}
   void SetUp() override {
     FolderChainTest::SetUp();
     temp.Make({"a", "a\\f.bin:1000", "a\\b", "a\\b\\g.bin:3000", "c", "c\\h.bin:20"});
@@ -158,7 +142,7 @@ TEST_F(NodeRemovalTest, ADeleteNotificationArrivingWhileTheFirstWaitsChangesNoth
 
 TEST_F(NodeRemovalTest, AnUnderflowIsReportedAndShutdownRetiresWithoutTouchingAncestors) {
   a->subfolderCount = 0;  // an inconsistent count must be reported, not trusted
-  DiagnosticLog log;
+  Recorder log;
   Delete(b);
   EXPECT_EQ(-1, a->subfolderCount);
   EXPECT_TRUE(log.Has("Number of subfolders fell below 0"));
@@ -197,25 +181,24 @@ DWORD WINAPI InsertLate(void* parameter) {
   return 0;
 }
 
-class PairedRemovalTest : public NodeRemovalTest {
- protected:
-  PairedRemovalTest() : NodeRemovalTest(true) {}
-};
+using PairedRemoval = MainWindowTest;  // the real window's tree, with its detail list
 
-TEST_F(PairedRemovalTest, NothingIsInsertedUnderABranchBeingDeleted) {
-  LateInsertion late = {panes.tree(), a->mainItem, nullptr, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+TEST_F(PairedRemoval, NothingIsInsertedUnderABranchBeingDeleted) {
+  temp.Make({"a", "a\\b", "c"});
+  Open();
+  FolderNode* a = Child("a");
+  LateInsertion late = {Panes.mainTree, a->mainItem, nullptr, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
   {
     NodeLockHolder busy(a);  // b's removal waits for a while the worker's insertion comes in
     busy.ReleaseWhen([&] { return WaitForSingleObject(late.done, 0) == WAIT_OBJECT_0; });
     HANDLE worker = CreateThread(nullptr, 0, InsertLate, &late, 0, nullptr);
-    DeleteNodeItem(panes.tree(), a);
+    DeleteNodeItem(Panes.mainTree, a);
     WaitForSingleObject(worker, INFINITE);
     for (HANDLE handle : {worker, late.done}) CloseHandle(handle);
   }
   EXPECT_EQ(nullptr, late.result) << "the item would outlive its parent";
-  EXPECT_EQ(1, panes.ChildCount(folder)) << "only c is left";
-  EXPECT_EQ(nullptr, panes.Child(folder, "a"));
-  EXPECT_EQ(nullptr, NextSiblingItem(panes.tree(), TopItem(panes.tree()))) << "nothing at the top but the drives";
+  EXPECT_EQ(std::vector<std::string>{"c"}, ChildTexts(Panes.mainTree, start->mainItem));
+  EXPECT_EQ(nullptr, NextSiblingItem(Panes.mainTree, TopItem(Panes.mainTree))) << "nothing at the top but the drives";
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 #include "pane/pane_controls.h"
 #include "resource.h"
 #include "settings/settings_record.h"
-#include "support/diagnostic_log.h"
+#include "support/canvas.h"
 #include "support/dialog_answerer.h"
 #include "support/folder_chain_test.h"
 #include "support/node_lock_holder.h"
@@ -46,11 +46,11 @@ class ScanControlTest : public ::testing::Test {
 
   static bool Complete(FolderNode* node) { return Progress(node).find("counted complete") != std::string::npos; }
   void ExpectScannedC() {
-    EXPECT_EQ(SizesText(1, 5000, 3 * 4096, 3000, 3 * 4096), Sizes(folderC));
-    EXPECT_EQ("done counted complete, 1 of 1 reported", Progress(folderC));
+    EXPECT_EQ(SizesText(1, 5000, 3 * 4096, 3000, 3 * 4096) + " done counted complete, 1 of 1 reported",
+              Sizes(folderC) + " " + Progress(folderC));
   }
 
-  DiagnosticLog log;
+  Recorder log;
   FixedGeometry geometry;  // 4 096-byte clusters on both drives
   ScopedDriveQueries installed{&geometry};
   TestPanes panes;
@@ -219,10 +219,8 @@ TEST_F(ScanControlTest, ScanDialogOffersTheFolderOnlyBelowTheDriveRoot) {
   EXPECT_NE(nullptr, std::strstr(label, "\\ Pv")) << "word capitals: " << label;
 }
 
-TEST(ScanPathLabel, WordCapitalsAndRoomToWrap) {
+TEST(ScanPathLabel, RoomToWrapAfterEachSeparatorWithinTheBuffer) {
   char out[600];
-  FormatScanPathLabel("c:\\PROGRAM FILES\\my-app", out, sizeof out);
-  EXPECT_STREQ("C:\\ Program Files\\ My-App", out);
   FormatScanPathLabel("d:\\data\\2nd-try\\", out, sizeof out);
   EXPECT_STREQ("D:\\ Data\\ 2nd-Try\\ ", out);
   FormatScanPathLabel("c:\\abcdef", out, 8);

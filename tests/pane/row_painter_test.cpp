@@ -164,22 +164,9 @@ TEST_F(RowPainterTest, FixedScaleAutomaticScaleAndCountBars) {
   EXPECT_NEAR(46, canvas.Count(MIDDLE_ROW, BAR), 1) << "the count maximum never shrinks";
 }
 
-TEST_F(RowPainterTest, ListEntryPaintsTheRowOfItsTreeItemWithTheHeadersColumns) {
+TEST_F(RowPainterTest, ListEntryPaintsTheRowOfItsTreeItem) {
   ColumnInfo total = Column(COLUMN_TOTAL, 0x0c5a);
-  HWND header = CreateWindowExA(0, WC_HEADERA, "", WS_CHILD, 0, 0, 400, 20, panes.window(), nullptr, nullptr, nullptr);
-  HDITEMA item = {};
-  item.mask = HDI_WIDTH | HDI_LPARAM;
-  item.cxy = 220;
-  Header_InsertItem(header, 0, &item);
-  item.cxy = 130;
-  item.lParam = reinterpret_cast<LPARAM>(&total);
-  Header_InsertItem(header, 1, &item);
-  PaintColumn columns[MAX_DETAIL_COLUMNS];
-  ASSERT_EQ(1, ReadHeaderColumns(header, columns, MAX_DETAIL_COLUMNS)) << "the name column is not a detail";
-  EXPECT_EQ(&total, columns[0].column);
-  EXPECT_EQ(130, columns[0].width);
-  DestroyWindow(header);
-
+  PaintColumn columns[] = {{&total, 130}};
   folder->scanState = SCAN_DONE;
   folder->ownBytes = 2048;
   canvas.Fill(RGB(0, 0, 0));

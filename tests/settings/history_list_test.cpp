@@ -1,8 +1,7 @@
-// History lists in memory, in the registry (the scratch HKEY_CURRENT_USER of
-// settings_store_test.cpp) and in a combo box.
+// A history list as the user fills it, kept in the registry (the scratch
+// HKEY_CURRENT_USER of settings_store_test.cpp) and shown in a combo box.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -21,48 +20,26 @@ Texts Entries(const HistoryList& list) {
   return entries;
 }
 
-void AddAll(HistoryList* list, std::initializer_list<const char*> texts) {
-  for (const char* text : texts) AddToHistory(list, text);
-}
-
-TEST(HistoryList, SameTextInOtherCaseMovesToTheFrontAndTheOldestDropsOut) {
+TEST(HistoryList, SameTextMovesToTheFrontTheOldestDropsOutAndTheListComesBackFromTheRegistry) {
   HistoryList list;
-  AddAll(&list, {"C:\\Program Files", "Bravo", "Charlie", "Delta", "Echo", "c:\\PROGRAM FILES", "", nullptr});
+  const char* const typed[] = {"C:\\Program Files", "Bravo", "Charlie", "Delta", "Echo",
+                               "c:\\PROGRAM FILES", "",      nullptr};
+  for (const char* text : typed) AddToHistory(&list, text);
   EXPECT_EQ((Texts{"C:\\Program Files", "Echo", "Delta", "Charlie", "Bravo", "", "", ""}), Entries(list))
       << "slot 4 moves to the front as stored, once; empty texts are ignored";
-  AddAll(&list, {"Foxtrot", "Golf", "Hotel", "India"});
+  SaveHistory(&list, CREATE_FOLDER_HISTORY);
+  const std::string subkey = std::string(SETTINGS_KEY_PATH) + "\\" + CREATE_FOLDER_HISTORY;
+  EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), "History6", RRF_RT_ANY, 0, 0, 0))
+      << "empty slots are not stored";
+  for (const char* text : {"Foxtrot", "Golf", "Hotel", "India"}) AddToHistory(&list, text);
   EXPECT_EQ((Texts{"India", "Hotel", "Golf", "Foxtrot", "C:\\Program Files", "Echo", "Delta", "Charlie"}),
             Entries(list))
       << "the ninth distinct text drops the oldest";
-  FreeHistory(&list);
-  EXPECT_EQ(Texts(HISTORY_SIZE), Entries(list));
-}
 
-TEST(HistoryList, SavedListLoadsBackInTheSameOrder) {
-  HistoryList saved;
-  AddAll(&saved, {"oldest", "middle", "newest"});
-  SaveHistory(&saved, CREATE_FOLDER_HISTORY);
-  const std::string subkey = std::string(SETTINGS_KEY_PATH) + "\\" + CREATE_FOLDER_HISTORY;
-  char text[16] = "";
-  DWORD size = sizeof text;
-  RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), "History1", RRF_RT_REG_SZ, nullptr, text, &size);
-  EXPECT_STREQ("newest", text);
-  EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), "History4", RRF_RT_ANY, 0, 0, 0))
-      << "empty slots are not stored";
-  HistoryList loaded;
-  AddToHistory(&loaded, "left over");
-  LoadHistory(&loaded, CREATE_FOLDER_HISTORY);
-  EXPECT_EQ(Entries(saved), Entries(loaded));
-  LoadHistory(&loaded, NAME_FILTER_HISTORY);
-  EXPECT_EQ(Texts(HISTORY_SIZE), Entries(loaded)) << "a missing subkey gives an empty list";
-}
-
-TEST(HistoryList, ComboBoxShowsTheEntriesNewestFirst) {
+  LoadHistory(&list, CREATE_FOLDER_HISTORY);
+  EXPECT_EQ((Texts{"C:\\Program Files", "Echo", "Delta", "Charlie", "Bravo", "", "", ""}), Entries(list));
   HWND combo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWN, 0, 0, 200, 200, HWND_MESSAGE, 0, AppInstance, 0);
-  ASSERT_NE(nullptr, combo);
   SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("stale"));
-  HistoryList list;
-  AddAll(&list, {"D:\\Backup", "E:\\Media"});
   FillHistoryCombo(combo, &list);
   Texts shown;
   for (LRESULT i = 0, n = SendMessageA(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
@@ -70,8 +47,10 @@ TEST(HistoryList, ComboBoxShowsTheEntriesNewestFirst) {
     SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
     shown.push_back(text);
   }
-  EXPECT_EQ((Texts{"E:\\Media", "D:\\Backup"}), shown);
+  EXPECT_EQ((Texts{"C:\\Program Files", "Echo", "Delta", "Charlie", "Bravo"}), shown) << "newest first";
   DestroyWindow(combo);
+  LoadHistory(&list, NAME_FILTER_HISTORY);
+  EXPECT_EQ(Texts(HISTORY_SIZE), Entries(list)) << "a missing subkey gives an empty list";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // HKEY_CURRENT_USER redirected to a scratch key for the whole process.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstring>
 #include <map>
 #include <string>
@@ -116,7 +117,11 @@ TEST_F(SettingsStore, RecordRoundTripsWithShownPanesClampedToOne) {
   SaveSettings(false);
   saved.sortColumn = 6;
   EXPECT_EQ(Bytes(saved), Stored()[SETTINGS_RECORD_VALUE]) << "the tab strip saved back as 1, the sort column stored";
+  SortColumnIndexHook = [] { return 0; };
+  SaveSettings(false);
+  EXPECT_EQ(0, Stored()[SETTINGS_RECORD_VALUE][offsetof(SettingsRecord, sortColumn)]) << "the name column is 0";
   SortColumnIndexHook = [] { return -1; };
+  Settings.sortColumn = 6;
   SaveSettings(false);
   EXPECT_EQ(6, Settings.sortColumn) << "without a sort column the stored index stays";
 }

@@ -44,4 +44,5 @@ class Recorder {
   ~Recorder();
   std::vector<DrawnText>& drawn() const;
   std::string& diagnostics() const;
+  bool Has(const std::string& part) const { return diagnostics().find(part) != std::string::npos; }
 };

@@ -13,9 +13,6 @@
 
 class FolderChainTest : public ::testing::Test {
  protected:
-  // |paired|: the trees carry their detail lists.
-  explicit FolderChainTest(bool paired = false) : panes(paired) {}
-
   void SetUp() override {
     top = panes.AddTopNode();
     drive = panes.AddDriveRoot(top, temp.Path());

@@ -7,8 +7,10 @@
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
 #include "model/root_list.h"
+#include "model/tree_items.h"
 #include "model/worker_table.h"
 #include "pane/pane_controls.h"
+#include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "support/dialog_answerer.h"
@@ -75,13 +77,23 @@ void MainWindowTest::Open(const std::string& relative) {
     return IsFolderNode(CurrentFolder) && (CurrentFolder->flags & SUBTREE_COMPLETE) && IsWatched(CurrentFolder);
   }));
   start = CurrentFolder;
+  top = NodeFromItem(Panes.mainTree, TopItem(Panes.mainTree));
   ASSERT_TRUE(IsFolderNode(start));
+  SendMessageA(Panes.mainTree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(start->mainItem));
+}
+
+void MainWindowTest::OpenScannedTree() {
+  Settings.SizeMode = 0;
+  temp.Make({"A", "Temp", "Temp\\t.bin:10240", "x.tmp", "x.tmp\\x.bin:20480", "big", "big\\b.bin:3145728", "big\\inner",
+             "big\\inner\\i.bin:204800", "D1", "D1\\D1a", "D1\\D1b"});
+  ASSERT_NO_FATAL_FAILURE(Open());
+  Command(IDM_EXPAND_ALL);
 }
 
 bool MainWindowTest::Close() {
   if (window && IsWindow(window)) DestroyWindow(window);
   window = nullptr;
-  start = nullptr;
+  start = top = nullptr;
   EXPECT_EQ(0, WorkerCount()) << "the workers stop with the window";
   MSG quit;
   const bool quits = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 0;
@@ -104,11 +116,48 @@ void MainWindowTest::Command(UINT id) {
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
 }
 
-FolderNode* MainWindowTest::Child(const std::string& name, FolderNode* parent) const {
-  return ChildNamed(Panes.mainTree, parent ? parent : start, name);
+FolderNode* MainWindowTest::Child(const std::string& relative, FolderNode* parent) const {
+  FolderNode* node = parent ? parent : start;
+  // Split at the separators only: a name's trail byte may be 0x5C.
+  const char* name = relative.c_str();
+  for (const char* p = name; node; p = CharNextA(p)) {
+    if (*p && *p != '\\') continue;
+    node = ChildNamed(Panes.mainTree, node, std::string(name, p));
+    if (!*p) break;
+    name = p + 1;
+  }
+  return node;
 }
 
 void MainWindowTest::Select(FolderNode* node) {
   SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node->mainItem));
   ASSERT_EQ(node, CurrentFolder);
+}
+
+HWND PageWith(HWND dialog, int id) {
+  HWND tabs = GetDlgItem(dialog, IDC_CRITERIA_TABS);
+  for (HWND page = GetWindow(tabs, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT))
+    if (GetDlgItem(page, id)) return page;
+  return nullptr;
+}
+
+std::string Text(HWND dialog, int id) {
+  char text[MAX_PATH] = "";
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
+  std::vector<std::string> texts;
+  for (HTREEITEM item = FirstChildItem(tree, parent); item; item = NextSiblingItem(tree, item))
+    texts.push_back(TreeItemText(tree, item));
+  return texts;
+}
+
+void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+void Choose(HWND dialog, int id, int index) {
+  HWND list = GetDlgItem(dialog, id);
+  SendMessageA(list, CB_SETCURSEL, index, 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }

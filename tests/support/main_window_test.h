@@ -1,12 +1,14 @@
 // The real main window, started on a scratch folder as the command line names
-// it, from first-run settings in a scratch registry.  Tests of each room
-// derive their own suite from it (class Startup : public MainWindowTest {}).
+// it, from first-run settings in a scratch registry, and the helpers its
+// tests share.  Each room's suite derives from it (class X : public MainWindowTest {}).
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/canvas.h"
 #include "support/temp_folder.h"
@@ -22,9 +24,13 @@ class MainWindowTest : public ::testing::Test {
   static void FirstRunSettings();
 
   // Creates the main window as the program does, from the settings in memory,
-  // on |relative| in the scratch folder, and waits until that folder is
-  // scanned and current (and, with no monitor driver, watched).
+  // on |relative| in the scratch folder, waits until that folder is scanned
+  // and current (and, with no monitor driver, watched) and expands it.
   void Open(const std::string& relative = "");
+  // Opens on this tree in reported sizes, every branch expanded:
+  //   A\ empty, Temp\ 10 240 bytes, x.tmp\ 20 480 bytes,
+  //   big\ 3 MB with inner\ 200 KB below it, D1\ with D1a\ and D1b\ below it.
+  void OpenScannedTree();
   // Closes it (if still open) as the user does, which saves the settings;
   // true when the closing asked the program to end with exit code 0.
   bool Close();
@@ -32,14 +38,15 @@ class MainWindowTest : public ::testing::Test {
   void Restart();
   // A command as the menu sends it; returns once the workers it started ended.
   void Command(UINT id);
-  // The child of |parent| (the start folder when null) whose item reads |name|.
-  FolderNode* Child(const std::string& name, FolderNode* parent = nullptr) const;
+  // The folder at |relative| ("big\\inner") below |parent| (the start folder when null).
+  FolderNode* Child(const std::string& relative, FolderNode* parent = nullptr) const;
   // Selects |node| in the main tree, as a click does.
   void Select(FolderNode* node);
 
   TempFolder temp;
   Recorder recorded;
   HWND window = nullptr;
+  FolderNode* top = nullptr;    // the computer
   FolderNode* start = nullptr;  // the folder the window was opened on
 
  private:
@@ -51,3 +58,11 @@ void PumpFor(DWORD ms);
 // "left,top right,bottom", and where |child| is in |window|'s client area.
 std::string RectText(const RECT& rect);
 RECT PlaceIn(HWND window, HWND child);
+// A control's text; the page of a Tag or Find dialog that holds control |id|.
+std::string Text(HWND dialog, int id);
+HWND PageWith(HWND dialog, int id);
+// The texts of |parent|'s child items, in tree order.
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent);
+// A click on a button, and a choice in a drop-down list, as the user makes them.
+void Click(HWND dialog, int id);
+void Choose(HWND dialog, int id, int index);

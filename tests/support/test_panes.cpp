@@ -82,17 +82,12 @@ void PumpMessages() {
   }
 }
 
-TestPanes::TestPanes(bool paired) {
+TestPanes::TestPanes() {
   window_ = HostWindow();
   tree_ = MakeTree(window_, ID_MAIN_TREE, 0);
   findTree_ = MakeTree(window_, ID_FIND_TREE, 500);
-  if (paired) {
-    list_ = CreateDetailList(tree_, false);
-    findList_ = CreateDetailList(findTree_, true);
-  } else {
-    list_ = MakeList(window_, 300);
-    findList_ = MakeList(window_, 800);
-  }
+  list_ = MakeList(window_, 300);
+  findList_ = MakeList(window_, 800);
   Panes = {tree_, list_, findTree_, findList_};
   FindResultsMode = false;
 }

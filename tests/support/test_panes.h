@@ -12,16 +12,13 @@ struct DriveRootNode;
 
 class TestPanes {
  public:
-  // |paired|: each tree gets its detail list inside it, kept in step with
-  // the visible items as in the main window.
-  explicit TestPanes(bool paired = false);
+  TestPanes();
   ~TestPanes();
   TestPanes(const TestPanes&) = delete;
   TestPanes& operator=(const TestPanes&) = delete;
 
   HWND window() const { return window_; }
   HWND tree() const { return tree_; }
-  HWND list() const { return list_; }
   HWND findTree() const { return findTree_; }
 
   // The top node (the drives folder) as the tree's only root item.
