@@ -172,3 +172,38 @@
 #define IDC_REPORT_WHOLE_TREE 1056
 #define IDC_REPORT_BRANCH 1057
 #define IDC_REPORT_PAGES 1058
+
+// File operations: the Create Folder and copy/move dialogs, their messages,
+// and the undo texts of the program's own record of its last operation.
+#define IDS_NO_TARGET_PATH 45335
+#define IDS_NO_FOLDER_NAME 45338
+#define IDS_CANNOT_CREATE_FOLDER 45339
+#define IDS_EMPTY_NAME 45340
+#define IDS_FORBIDDEN_NAME_CHARACTERS 45341
+#define IDS_FORBIDDEN_FOLDER_CHARACTERS 45351
+#define IDS_MOVE_FILES_AND_FOLDERS 45426
+#define IDS_COPY_FILES_AND_FOLDERS 45427
+#define IDS_CHOOSE_PARENT_FOLDER 45432
+#define IDS_UNDO_RENAME 45460
+#define IDS_UNDO_COPY 45461
+#define IDS_UNDO_MOVE 45462
+#define IDS_UNDO_CREATE_FOLDER 45463
+#define IDS_COPY_NAME 45464
+#define IDS_COPY_NAME_NUMBERED 45465
+#define IDD_COPY_MOVE 127
+#define IDD_CREATE_FOLDER 130
+#define IDI_LOCATE_PATH 190
+#define IDC_COPY_MOVE_ITEM 1001
+#define IDC_COPY_MOVE_LABEL 1003
+#define IDC_LOCATE_PATH 1015
+#define IDC_BROWSE_PARENT 1036
+#define IDC_OPERATION_COPY 1037
+#define IDC_OPERATION_MOVE 1038
+#define IDC_TARGET_PATH 1039
+#define IDC_CURRENT_FOLDER_PATH 1043
+#define IDC_NAMESPACE_TREE 1234
+#define HELP_CONTEXT_COPY_TO 19
+#define HELP_CONTEXT_MOVE_TO 20
+
+// The menus merged into the menu bar while the file pane's view has the focus.
+#define IDR_FILE_PANE_MENU 134
