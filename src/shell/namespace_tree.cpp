@@ -127,6 +127,25 @@ bool SearchBelow(HWND tree, HTREEITEM parent, const std::string& target) {
   return false;
 }
 
+// The desktop's computer item, where drive paths are searched when the
+// desktop's own items lead nowhere; the first item when there is none (Wine
+// lists its Unix root first).
+HTREEITEM ComputerItem(HWND tree, HTREEITEM top) {
+  HTREEITEM first = TreeNext(tree, top, TVGN_CHILD);
+  LPITEMIDLIST drives = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives)) || !drives) return first;
+  HTREEITEM found = first;
+  for (HTREEITEM item = first; item; item = TreeNext(tree, item, TVGN_NEXT)) {
+    BrowserTreeRecord* record = RecordOf(tree, item);
+    if (record && IdListBytesEqual(record->absolute, drives)) {
+      found = item;
+      break;
+    }
+  }
+  FreeIdList(drives);
+  return found;
+}
+
 }  // namespace
 
 void FillNamespaceTree(HWND tree, HWND owner) {
@@ -195,7 +214,7 @@ bool ExpandNamespaceTo(HWND tree, HWND owner, const char* path) {
   if (top && target.compare(0, 2, "\\\\") == 0) start = TreeNext(tree, TreeNext(tree, top, TVGN_CHILD), TVGN_NEXT);
   bool found = start && SearchBelow(tree, start, target);
   if (!found && top)
-    if (HTREEITEM first = TreeNext(tree, top, TVGN_CHILD)) found = SearchBelow(tree, first, target);
+    if (HTREEITEM computer = ComputerItem(tree, top)) found = SearchBelow(tree, computer, target);
   SetCursor(previous ? previous : LoadCursor(nullptr, IDC_ARROW));
   ReleaseCapture();
   return found;

@@ -13,6 +13,7 @@
 #include "model/folder_node.h"
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
+#include "model/tree_items.h"
 #include "pane/pane_controls.h"
 #include "resource.h"
 #include "settings/history_list.h"
@@ -148,9 +149,16 @@ TEST_F(FileOperations, CreateFolder) {
 }
 
 // Opens Copy To or Move To on the current folder and confirms |typed|.
-void CopyOrMove(HWND window, UINT command, const std::string& typed) {
+// |located| receives the tree's selection after the locate button.
+void CopyOrMove(HWND window, UINT command, const std::string& typed, std::string* located = nullptr) {
   DialogAnswerer answers([&](HWND shown) {
-    if (!IsMessageBox(shown)) SetDlgItemTextA(shown, IDC_TARGET_PATH, typed.c_str());
+    if (IsMessageBox(shown)) return IDOK;
+    SetDlgItemTextA(shown, IDC_TARGET_PATH, typed.c_str());
+    if (located) {
+      SendMessageA(shown, WM_COMMAND, IDC_LOCATE_PATH, 0);
+      HWND tree = GetDlgItem(shown, IDC_NAMESPACE_TREE);
+      *located = TreeItemText(tree, TreeNext(tree, nullptr, TVGN_CARET));
+    }
     return IDOK;
   });
   SendMessageA(window, WM_COMMAND, command, 0);
@@ -168,7 +176,9 @@ TEST_F(FileOperations, CopyMoveAndDelete) {
   Open("start");
   Command(IDM_EXPAND_ONE_LEVEL);
   Select(Child("a"));
-  CopyOrMove(window, IDM_COPY_TO, temp.Path("start\\b"));
+  std::string located;
+  CopyOrMove(window, IDM_COPY_TO, temp.Path("start\\b"), &located);
+  EXPECT_EQ("b", located) << "the typed folder is found in the namespace tree";
   EXPECT_TRUE(Exists("start\\b\\a\\f.bin") && Exists("start\\a\\f.bin")) << "a copy arrives, the source stays";
   {
     DialogAnswerer yes(IDYES);
