@@ -719,6 +719,14 @@ def cur_bytes():
         struct.pack('<BBBBHHII', CURSOR_SIZE, CURSOR_SIZE, 2, 0, hot_x, hot_y, len(data), 22) + data
 
 
+def locate_icon():
+    """The copy/move dialog's button that finds the typed path in its tree."""
+    c = Canvas(16, 16)
+    folder(c, 0, 2, 12, 9)
+    magnifier(c, 8, 8)
+    return c
+
+
 def toolbar_strip():
     strip = Canvas(16 * len(TOOLBAR), 16)
     for i, draw in enumerate(TOOLBAR):
@@ -737,6 +745,7 @@ def main():
         'pelvanor.ico': ico_bytes([program_icon(32), program_icon(16)]),
         'splitter.cur': cur_bytes(),
         'find_idle.ico': ico_bytes([find_icon()]),
+        'locate.ico': ico_bytes([locate_icon()]),
     }
     for frame, icon_id in enumerate(FIND_FRAME_ICON_IDS):
         files['find_%d.ico' % icon_id] = ico_bytes([find_icon(frame)])

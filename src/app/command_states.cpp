@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/file_pane.h"
 #include "app/process_state.h"
 #include "model/folder_node.h"
 #include "model/scan_control.h"
@@ -9,6 +10,7 @@
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
+#include "shell/file_operations.h"
 
 namespace {
 
@@ -61,6 +63,7 @@ void UpdateCommandStates(FolderNode* folder, HMENU menu, HWND toolbar) {
   Enable(menu, toolbar, IDM_RESCAN_FOLDER, validDrive && !scanning);
   Enable(menu, toolbar, IDM_STOP_SCAN, ActiveScans > 0);
   EnableInMenu(menu, IDM_STOP_DRIVE_SCAN, scanning);
+  if (filePane && FilePaneViewWindow()) CheckViewModeButton(toolbar, FilePaneViewMode());
 }
 
 void UpdateMenuChecks(HMENU menu, HWND toolbar) {

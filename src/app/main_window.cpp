@@ -43,6 +43,9 @@
 #include "settings/options_sheet.h"
 #include "settings/settings_store.h"
 #include "shell/shell_items.h"
+#include "shell/copy_move_dialog.h"
+#include "shell/create_folder_dialog.h"
+#include "shell/file_operations.h"
 
 const char MAIN_WINDOW_CLASS[] = "Pelvanor";
 HWND DialogMessageTarget = nullptr;
@@ -123,21 +126,21 @@ const CommandRoute COMMANDS[] = {
     {IDM_VIEW_NORMAL, OnNormalView},
     {IDM_VIEW_FIND_RESULTS, OnFindResultsView},
     {IDM_SHOW_TABS, ToggleTabs},
-    {IDM_COPY, CommandNotYetAvailable},
-    {IDM_UNDO, CommandNotYetAvailable},
-    {IDM_PROPERTIES, CommandNotYetAvailable},
+    {IDM_COPY, CopyCommand},
+    {IDM_UNDO, ExecuteUndo},
+    {IDM_PROPERTIES, PropertiesCommand},
     {IDM_COPY_DISK, CommandNotYetAvailable},
     {IDM_LABEL_DISK, CommandNotYetAvailable},
     {IDM_FORMAT_DISK, CommandNotYetAvailable},
     {IDM_FIND_FILES, CommandNotYetAvailable},
-    {IDM_RECYCLE, CommandNotYetAvailable},
-    {IDM_MOVE_TO, CommandNotYetAvailable},
-    {IDM_COPY_TO, CommandNotYetAvailable},
-    {IDM_CREATE_FOLDER, CommandNotYetAvailable},
-    {IDM_FILE_PANE_SMALL_ICONS, CommandNotYetAvailable},
-    {IDM_FILE_PANE_LIST, CommandNotYetAvailable},
-    {IDM_FILE_PANE_DETAILS, CommandNotYetAvailable},
-    {IDM_FILE_PANE_LARGE_ICONS, CommandNotYetAvailable},
+    {IDM_RECYCLE, RecycleCommand},
+    {IDM_MOVE_TO, MoveToCommand},
+    {IDM_COPY_TO, CopyToCommand},
+    {IDM_CREATE_FOLDER, CreateFolderCommand},
+    {IDM_FILE_PANE_SMALL_ICONS, SmallIconsCommand},
+    {IDM_FILE_PANE_LIST, ListCommand},
+    {IDM_FILE_PANE_DETAILS, DetailsCommand},
+    {IDM_FILE_PANE_LARGE_ICONS, LargeIconsCommand},
     {IDM_MAP_NETWORK_DRIVE, CommandNotYetAvailable},
     {IDM_DISCONNECT_NETWORK_DRIVE, CommandNotYetAvailable},
     {IDM_EMPTY_RECYCLE_BIN, CommandNotYetAvailable},
@@ -147,14 +150,14 @@ const CommandRoute COMMANDS[] = {
     {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
     {IDM_FIND_FOLDERS, OnFindFolders},
     {IDM_CLEAR_ALL_TAGS, OnClearAllTags},
-    {IDM_DELETE, CommandNotYetAvailable},
+    {IDM_DELETE, DeleteCommand},
     {IDM_PRINT_TREE, OnPrintTree},
     {IDM_DISK_INFORMATION, OnDiskInformation},
     {IDM_FOLDER_DETAILS, OnFolderDetails},
     {IDM_EXPORT_TO_FILE, OnExportToFile},
-    {IDM_RENAME, CommandNotYetAvailable},
-    {IDM_CUT, CommandNotYetAvailable},
-    {IDM_PASTE, CommandNotYetAvailable},
+    {IDM_RENAME, RenameCommand},
+    {IDM_CUT, CutCommand},
+    {IDM_PASTE, PasteCommand},
     {IDM_ABOUT, CommandNotYetAvailable},
     {IDM_TAG_FOLDERS, OnTagFolders},
     {IDM_SHOW_TOOLBAR, ToggleToolbar},
@@ -189,8 +192,20 @@ void OnTreeSelectionChanged(const NMTREEVIEWA* change) {
   OnFolderSelected(node, {MainWindow, g_paneHost, MainStatusBar(), MainToolbar()});
 }
 
+// Both forms carry the item at the same place; the wide text is converted.
+LRESULT OnLabelEdited(const NMHDR* header) {
+  const TVITEMA& item = reinterpret_cast<const NMTVDISPINFOA*>(header)->item;
+  if (header->code == TVN_ENDLABELEDITA || !item.pszText)
+    return OnEndLabelEdit(header->hwndFrom, item.hItem, item.pszText);
+  char text[MAX_PATH];
+  const auto* wide = reinterpret_cast<const WCHAR*>(item.pszText);
+  if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, text, MAX_PATH, nullptr, nullptr)) text[0] = 0;
+  return OnEndLabelEdit(header->hwndFrom, item.hItem, text);
+}
+
 INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
   LRESULT result = 0;
+  if (header->code == NM_SETFOCUS && !ShuttingDown) OnPaneControlFocused(MainWindow);
   if (HandleColumnNotify(header, &result)) {
     SetWindowLongPtrA(host, DWLP_MSGRESULT, result);
     return TRUE;
@@ -228,8 +243,7 @@ INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
         return TRUE;
       case TVN_ENDLABELEDITA:
       case TVN_ENDLABELEDITW:
-        // Until folders can be renamed the label keeps its text.
-        SetWindowLongPtrA(host, DWLP_MSGRESULT, FALSE);
+        SetWindowLongPtrA(host, DWLP_MSGRESULT, OnLabelEdited(header));
         return TRUE;
       default:
         if (OnPaneTreeNotify(header, &result)) {
@@ -315,6 +329,7 @@ LRESULT CreatePanes(HWND window) {
   else
     DiagnosticSink(0, "Cannot create main dialog window");
   if (!CreateTabStrip(window, ListFont())) return -1;
+  CreateUndoView(window);
   return 0;
 }
 
@@ -363,6 +378,7 @@ void DestroyMainWindow(HWND window) {
   if (FilePaneViewWindow()) DestroyFilePane();
   if (g_paneHost) DestroyWindow(g_paneHost);
   g_paneHost = nullptr;
+  DestroyUndoView();
   ForgetLayoutChildren();
   Panes = {};
   CurrentFolder = nullptr;
@@ -424,11 +440,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       ShowFindResultsView();
       return 0;
     case WM_FILE_PANE_ACTIVATED:
-      FilePaneActive = true;
+      OnFilePaneActivated();
       RefreshStatusTexts(MainStatusBar(), CurrentFolder);
+      return 0;
+    case WM_GET_SHELL_BROWSER:
+      return FilePaneBrowserInterface();
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+      if (HWND view = FilePaneViewWindow()) return SendMessageA(view, message, wParam, lParam);
       return 0;
     case WM_NOTIFY:
       return OnMainNotify(window, reinterpret_cast<const NMHDR*>(lParam));
+    case WM_FINISH_RENAME:
+      FinishRename();
+      return 0;
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
       UpdateMenuChecks(reinterpret_cast<HMENU>(wParam), MainToolbar());
@@ -453,7 +478,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam);
-      if (id < FIRST_MENU_COMMAND) return DefWindowProcA(window, message, wParam, lParam);
+      if (id < FIRST_MENU_COMMAND) {
+        if (HWND view = FilePaneViewWindow()) SendMessageA(view, WM_COMMAND, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+      }
       DispatchCommand(window, id);
       return 0;
     }

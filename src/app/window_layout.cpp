@@ -5,6 +5,7 @@
 
 #include "app/diagnostics.h"
 #include "app/help.h"
+#include "app/file_pane.h"
 #include "app/process_state.h"
 #include "app/resource_text.h"
 #include "pane/columns.h"
@@ -379,6 +380,8 @@ bool HandleBarNotify(HWND window, const NMHDR* header, LRESULT* result) {
     auto* text = reinterpret_cast<NMTTDISPINFOA*>(const_cast<NMHDR*>(header));
     text->hinst = AppInstance;
     text->lpszText = MAKEINTRESOURCEA(header->idFrom);
+    // The undo button names what it would undo.
+    if (header->idFrom == IDM_UNDO && QueryUndo(text->szText, sizeof text->szText)) text->lpszText = text->szText;
     *result = 0;
     return true;
   }
@@ -386,6 +389,10 @@ bool HandleBarNotify(HWND window, const NMHDR* header, LRESULT* result) {
     auto* text = reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(header));
     text->hinst = AppInstance;
     text->lpszText = MAKEINTRESOURCEW(header->idFrom);
+    char undo[sizeof text->szText];
+    if (header->idFrom == IDM_UNDO && QueryUndo(undo, sizeof undo) &&
+        MultiByteToWideChar(CP_ACP, 0, undo, -1, text->szText, ARRAYSIZE(text->szText)))
+      text->lpszText = text->szText;
     *result = 0;
     return true;
   }

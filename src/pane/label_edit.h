@@ -1,6 +1,6 @@
-// In-place editing of a folder's name in the trees.  Renaming itself does not
-// exist yet: the editor opens only on folders the shell says can be renamed,
-// and what is typed is never kept.
+// In-place editing of a folder's name in the trees: the editor opens only on
+// folders the shell says can be renamed (the renaming is the shell's, when
+// the editor closes).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>

@@ -9,6 +9,12 @@ const char* LastSeparator(const char* path) {
   return last;
 }
 
+bool HoldsAnyOf(const char* text, const char* characters) {
+  for (const char* p = text; *p; p = CharNextA(p))
+    if (CharNextA(p) == p + 1 && std::strchr(characters, *p)) return true;
+  return false;
+}
+
 bool EndsWithSeparator(const char* path) {
   const char* last = LastSeparator(path);
   return last && last[1] == 0;

@@ -9,6 +9,9 @@
 
 // The last backslash that is a character of its own, or null.
 const char* LastSeparator(const char* path);
+// |text| holds one of the single-byte |characters| as a character of its own
+// (a trail byte equal to one of them does not count).
+bool HoldsAnyOf(const char* text, const char* characters);
 // The path's last character is a backslash.
 bool EndsWithSeparator(const char* path);
 
