@@ -12,6 +12,7 @@
 #include "app/resource_text.h"
 #include "pane/columns.h"
 #include "pane/formatting.h"
+#include "pane/pane_controls.h"
 #include "resource.h"
 #include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
@@ -119,7 +120,9 @@ TEST_F(PrintTest, PagesRepeatTheHeaderAndListTheShownFoldersInOrder) {
   EXPECT_EQ(std::string::npos, all.find("below")) << "a collapsed folder's children are not shown";
 
   // Deep names are cut at the name column as on screen: the user widens it.
-  ResizeNameColumn(300);
+  RECT tree;
+  GetClientRect(Panes.mainTree, &tree);
+  ResizeNameColumn(tree.right * 2 / 3);
   ASSERT_EQ(1u, Print(IDOK, true).size());
   const std::string whole = printer.PrintedText();
   char caption[700];
