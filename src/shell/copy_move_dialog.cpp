@@ -92,9 +92,11 @@ void OnInit(HWND dialog, CopyMoveState* state) {
   if (typed[0] && ExpandNamespaceTo(tree, dialog, typed)) return;
   HTREEITEM top = TreeNext(tree, nullptr, TVGN_ROOT);
   SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(top));
-  if (HTREEITEM first = TreeNext(tree, top, TVGN_CHILD)) {
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(first));
-    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(first));
+  // The computer rather than the desktop's first item, which under Wine is
+  // the Unix root.
+  if (HTREEITEM computer = ComputerItem(tree, top)) {
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(computer));
+    SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(computer));
   }
 }
 

@@ -127,6 +127,8 @@ bool SearchBelow(HWND tree, HTREEITEM parent, const std::string& target) {
   return false;
 }
 
+}  // namespace
+
 // The desktop's computer item, where drive paths are searched when the
 // desktop's own items lead nowhere; the first item when there is none (Wine
 // lists its Unix root first).
@@ -145,8 +147,6 @@ HTREEITEM ComputerItem(HWND tree, HTREEITEM top) {
   FreeIdList(drives);
   return found;
 }
-
-}  // namespace
 
 void FillNamespaceTree(HWND tree, HWND owner) {
   IShellFolder* desktop = nullptr;

@@ -8,6 +8,9 @@
 
 // The first fill: the desktop as the top item, its children below it.
 void FillNamespaceTree(HWND tree, HWND owner);
+// The desktop's computer item below |top|; the first item when there is none
+// (Wine lists its Unix root first).
+HTREEITEM ComputerItem(HWND tree, HTREEITEM top);
 // TVN_ITEMEXPANDING and TVN_DELETEITEM of the tree; both forms.
 void OnNamespaceExpanding(HWND tree, HWND owner, HTREEITEM item);
 void OnNamespaceItemDeleted(LPARAM record);
