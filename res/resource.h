@@ -172,3 +172,19 @@
 #define IDC_REPORT_WHOLE_TREE 1056
 #define IDC_REPORT_BRANCH 1057
 #define IDC_REPORT_PAGES 1058
+
+// Shell context menus, drag and drop, the disk and system tools.
+#define IDS_CONTEXT_RENAME 28
+#define IDS_SEND_TO_EMPTY 29
+#define IDS_RECYCLE_BIN_NOT_EMPTIED 89
+#define IDS_CHOOSE_DISK_TO_FORMAT 45429
+#define IDS_CHOOSE_DISK_TO_LABEL 45430
+#define IDD_ABOUT 118
+// The About box's texts name values of the version resource.
+#define IDC_ABOUT_PRODUCT 100
+#define IDC_ABOUT_VERSION 101
+#define IDC_ABOUT_NOTE 102
+#define IDD_DRIVE_CHOICE 119
+#define IDC_DRIVE_LIST 1001
+#define IDC_DRIVE_ROOTS 1002
+#define IDC_DRIVE_LABEL 1003
