@@ -52,6 +52,8 @@ void FillControls(HWND dialog, DriveRootNode* drive) {
   SetBytesAndSize(dialog, IDC_DISK_USED, drive->totalBytes - drive->freeBytes);
 }
 
+}  // namespace
+
 // Over the main window, where the user is looking, kept inside the work area
 // of its screen.
 void CentreOverOwner(HWND dialog) {
@@ -70,6 +72,8 @@ void CentreOverOwner(HWND dialog) {
   }
   SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+namespace {
 
 INT_PTR CALLBACK DiskInformationProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

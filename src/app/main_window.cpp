@@ -14,6 +14,7 @@
 #include "app/file_pane.h"
 #include "app/folder_selection.h"
 #include "app/pane_popup.h"
+#include "app/system_tools.h"
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
 #include "model/folder_node.h"
@@ -37,6 +38,8 @@
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
+#include "shell/drag_drop.h"
+#include "shell/send_to_menu.h"
 
 const char MAIN_WINDOW_CLASS[] = "Pelvanor";
 HWND DialogMessageTarget = nullptr;
@@ -113,10 +116,10 @@ const CommandRoute COMMANDS[] = {
     {IDM_COPY, CommandNotYetAvailable},
     {IDM_UNDO, CommandNotYetAvailable},
     {IDM_PROPERTIES, CommandNotYetAvailable},
-    {IDM_COPY_DISK, CommandNotYetAvailable},
-    {IDM_LABEL_DISK, CommandNotYetAvailable},
-    {IDM_FORMAT_DISK, CommandNotYetAvailable},
-    {IDM_FIND_FILES, CommandNotYetAvailable},
+    {IDM_COPY_DISK, CopyDiskCommand},
+    {IDM_LABEL_DISK, LabelDiskCommand},
+    {IDM_FORMAT_DISK, FormatDiskCommand},
+    {IDM_FIND_FILES, FindFilesCommand},
     {IDM_RECYCLE, CommandNotYetAvailable},
     {IDM_MOVE_TO, CommandNotYetAvailable},
     {IDM_COPY_TO, CommandNotYetAvailable},
@@ -125,13 +128,13 @@ const CommandRoute COMMANDS[] = {
     {IDM_FILE_PANE_LIST, CommandNotYetAvailable},
     {IDM_FILE_PANE_DETAILS, CommandNotYetAvailable},
     {IDM_FILE_PANE_LARGE_ICONS, CommandNotYetAvailable},
-    {IDM_MAP_NETWORK_DRIVE, CommandNotYetAvailable},
-    {IDM_DISCONNECT_NETWORK_DRIVE, CommandNotYetAvailable},
-    {IDM_EMPTY_RECYCLE_BIN, CommandNotYetAvailable},
-    {IDM_RECYCLE_BIN_SETTINGS, CommandNotYetAvailable},
-    {IDM_FIND_COMPUTER, CommandNotYetAvailable},
+    {IDM_MAP_NETWORK_DRIVE, MapNetworkDriveCommand},
+    {IDM_DISCONNECT_NETWORK_DRIVE, DisconnectNetworkDriveCommand},
+    {IDM_EMPTY_RECYCLE_BIN, EmptyRecycleBinCommand},
+    {IDM_RECYCLE_BIN_SETTINGS, RecycleBinSettingsCommand},
+    {IDM_FIND_COMPUTER, FindComputerCommand},
     {IDM_CUSTOMIZE_TOOLBAR, OnCustomizeToolbar},
-    {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
+    {IDM_ADD_REMOVE_PROGRAMS, AddRemoveProgramsCommand},
     {IDM_FIND_FOLDERS, CommandNotYetAvailable},
     {IDM_CLEAR_ALL_TAGS, CommandNotYetAvailable},
     {IDM_DELETE, CommandNotYetAvailable},
@@ -142,7 +145,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_RENAME, CommandNotYetAvailable},
     {IDM_CUT, CommandNotYetAvailable},
     {IDM_PASTE, CommandNotYetAvailable},
-    {IDM_ABOUT, CommandNotYetAvailable},
+    {IDM_ABOUT, AboutCommand},
     {IDM_TAG_FOLDERS, CommandNotYetAvailable},
     {IDM_SHOW_TOOLBAR, ToggleToolbar},
     {IDM_SHOW_FILE_PANE, ToggleFilePane},
@@ -206,6 +209,13 @@ INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
         return TRUE;
       case NM_RCLICK:
         ShowPanePopup(header->hwndFrom, MainWindow);
+        return TRUE;
+      case TVN_BEGINDRAGA:
+      case TVN_BEGINDRAGW:
+      case TVN_BEGINRDRAGA:
+      case TVN_BEGINRDRAGW:
+        // Both forms carry the item handle at the same place.
+        StartFolderDrag(NodeFromItem(header->hwndFrom, change->itemNew.hItem));
         return TRUE;
       case TVN_BEGINLABELEDITA:
       case TVN_BEGINLABELEDITW:
@@ -296,6 +306,7 @@ void CreateTreePanes() {
     if (MainWindow) RequestLayout(MainWindow);
   };
   if (!CreateColumns(g_paneHost, mainTree, g_scrollBar, ListFont())) DiagnosticSink(1, "Cannot create headers.");
+  RegisterTreeDropTarget(mainTree);
 }
 
 // Failures of the bars and panes are reported and the window opens without
@@ -356,6 +367,7 @@ void DestroyMainWindow(HWND window) {
   SaveWindowPlacement(window);
   SaveAllColumnSettings();
   SaveSettings(false);
+  CloseTreeDropTarget();
   if (FilePaneViewWindow()) DestroyFilePane();
   if (g_paneHost) DestroyWindow(g_paneHost);
   g_paneHost = nullptr;
@@ -395,6 +407,20 @@ void OnMainTimer(HWND window, UINT_PTR timer) {
   if (!ShuttingDown) BuildRootList();
 }
 
+// While a context menu shows the Send To menu its items are ours; otherwise
+// they are the file pane view's.
+LRESULT OnOwnerDrawnItem(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (SendToMenu) {
+    if (message == WM_MEASUREITEM)
+      MeasureSendToItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    else
+      DrawSendToItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return 0;
+  }
+  if (HWND view = FilePaneViewWindow()) return SendMessageA(view, message, wParam, lParam);
+  return 0;
+}
+
 // Signed: above the client area while the mouse is captured.
 int MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
@@ -420,6 +446,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       FilePaneActive = true;
       RefreshStatusTexts(MainStatusBar(), CurrentFolder);
       return 0;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      return OnOwnerDrawnItem(message, wParam, lParam);
     case WM_NOTIFY:
       return OnMainNotify(window, reinterpret_cast<const NMHDR*>(lParam));
     case WM_INITMENU:
