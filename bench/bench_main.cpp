@@ -13,7 +13,11 @@
 #include "app/process_state.h"
 #include "bench_session.h"
 #include "cost_breakdown.h"
+#include "criteria/criteria_settings.h"
 #include "model/folder_node.h"
+#include "model/tree_items.h"
+#include "pane/detail_list.h"
+#include "pane/pane_controls.h"
 #include "pane/column_info.h"
 #include "plain_walk.h"
 #include "settings/settings_record.h"
@@ -59,6 +63,14 @@ struct Row {
   double bytesInUsePerFolder;
   double sortByName = -1;
   double sortBySize = -1;
+};
+
+// The two finds over the reference tree after its scan.
+struct FindRow {
+  const char* what;
+  double seconds;
+  LatencySummary ui;
+  long items;  // in the find-results tree, its top item included
 };
 
 void Usage() {
@@ -193,6 +205,49 @@ bool MeasureTree(const std::string& dir, const TreeShape& shape, Row* row) {
   return true;
 }
 
+double TimedFind(FolderNode* node, const CriteriaSettings& settings, const CriteriaPrepared& prepared,
+                 LatencySummary* ui) {
+  UiProbe probe(MainWindow);
+  probe.Start();
+  const double seconds = FindOnWorker(node, settings, prepared);
+  *ui = probe.Stop();
+  return seconds;
+}
+
+// A size find in tree display and a name find in list display below the
+// scanned reference tree.
+bool MeasureFinds(const std::string& dir, std::vector<FindRow>* finds) {
+  const std::string path = dir + "\\reference";
+  FolderNode* node = NodeFromItem(Panes.mainTree, SelectByPath(Panes.mainTree, path.c_str(), nullptr, false, false));
+  CriteriaSettings settings = {};
+  CriteriaPrepared prepared = {};
+  settings.showAsTree = 1;
+  settings.sizeFlags = CRITERIA_TEST_ON;
+  settings.sizeRelation = SIZE_GREATER;
+  settings.sizeLow = 1024.0 * 1024;
+  prepared.sizeMeasure = COLUMN_TOTAL;
+  FindRow bySize = {"total > 1 MB, tree display", 0, {}, 0};
+  bySize.seconds = TimedFind(node, settings, prepared, &bySize.ui);
+  bySize.items = FindResultItems();
+
+  settings = {};
+  prepared = {};
+  settings.nameTestOn = 1;
+  lstrcpynA(prepared.namePattern, "D1*", MAX_PATH);
+  FindRow byName = {"name D1*, list display", 0, {}, 0};
+  byName.seconds = TimedFind(node, settings, prepared, &byName.ui);
+  byName.items = FindResultItems();
+  if (bySize.seconds < 0 || byName.seconds < 0) {
+    std::fprintf(stderr, "reference: the finds did not run (the drive is not completely scanned)\n");
+    return false;
+  }
+  Progress("%s: found in %.2f s\n", bySize.what, bySize.seconds);
+  Progress("%s: found in %.2f s\n", byName.what, byName.seconds);
+  finds->push_back(bySize);
+  finds->push_back(byName);
+  return true;
+}
+
 bool Breakdown(const std::string& dir, const TreeShape& shape) {
   const std::string path = dir + "\\" + shape.name;
   TreeCounts made;
@@ -221,10 +276,22 @@ void PrintTable(const std::vector<Row>& rows) {
     if (row.sortByName >= 0 || row.sortBySize >= 0)
       sort = Cell(row.sortByName, "%.2f") + " / " + Cell(row.sortBySize, "%.2f");
     std::printf("%-10s %8lld %8lld %7.2f %8.2f %9.2f %10.2f %10.2f %10.2f %12.0f %7.0f %s\n", row.name.c_str(),
-                static_cast<long long>(row.counts.folders), static_cast<long long>(row.counts.files),
-                row.walkSeconds, row.scanSeconds, ratio, row.ui.p50Ms, row.ui.p99Ms, row.ui.maxMs, row.bytesPerFolder,
+                static_cast<long long>(row.counts.folders), static_cast<long long>(row.counts.files), row.walkSeconds,
+                row.scanSeconds, ratio, row.ui.p50Ms, row.ui.p99Ms, row.ui.maxMs, row.bytesPerFolder,
                 row.bytesInUsePerFolder, sort.c_str());
   }
+}
+
+void PrintFinds(const std::vector<FindRow>& finds, const std::vector<Row>& rows) {
+  double scan = -1;
+  for (const Row& row : rows)
+    if (row.name == "reference") scan = row.scanSeconds;
+  if (finds.empty() || scan <= 0) return;
+  std::printf("\n%-28s %8s %10s %10s %10s %10s %10s\n", "find on the reference tree", "find s", "find/scan",
+              "UI p50 ms", "UI p99 ms", "UI max ms", "items");
+  for (const FindRow& find : finds)
+    std::printf("%-28s %8.2f %10.2f %10.2f %10.2f %10.2f %10ld\n", find.what, find.seconds, find.seconds / scan,
+                find.ui.p50Ms, find.ui.p99Ms, find.ui.maxMs, find.items);
 }
 
 void PrintDiagnostic(int level, const char* text) { std::fprintf(stderr, "diagnostic %d: %s\n", level, text); }
@@ -252,6 +319,7 @@ int RunBenchmark(const Options& options) {
 
   const TreeShape* shapes = options.tiny ? TINY_TREES : FULL_TREES;
   std::vector<Row> rows;
+  std::vector<FindRow> finds;
   bool ok = true;
   for (int i = 0; i < 3 && ok; ++i) {
     if (!Wanted(options, shapes[i].name)) continue;
@@ -259,6 +327,7 @@ int RunBenchmark(const Options& options) {
     row.sortByName = row.sortBySize = -1;
     ok = MeasureTree(dir, shapes[i], &row);
     if (ok) rows.push_back(row);
+    if (ok && i == 0) ok = MeasureFinds(dir, &finds);
   }
   if (ok && options.breakdown) ok = Breakdown(dir, options.tiny ? TINY_PROFILE : FULL_PROFILE);
 
@@ -270,6 +339,7 @@ int RunBenchmark(const Options& options) {
   if (!ok) return 2;
 
   PrintTable(rows);
+  PrintFinds(finds, rows);
   std::string reference = "-";
   for (const Row& row : rows)
     if (row.name == "reference" && row.walkSeconds > 0) reference = Cell(row.scanSeconds / row.walkSeconds, "%.2f");

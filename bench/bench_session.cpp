@@ -9,6 +9,8 @@
 #include "app/main_window.h"
 #include "app/process_state.h"
 #include "app/startup.h"
+#include "criteria/criteria_settings.h"
+#include "criteria/find_search.h"
 #include "model/folder_node.h"
 #include "model/node_removal.h"
 #include "model/root_list.h"
@@ -153,6 +155,19 @@ double ScanOnWorker(FolderNode* node) {
   PumpUntilWorkersEnd();
   return NowSeconds() - start;
 }
+
+double FindOnWorker(FolderNode* start, const CriteriaSettings& settings, const CriteriaPrepared& prepared) {
+  if (!IsFolderNode(start) || !IsDriveRoot(start->root) || !(start->root->flags & SUBTREE_COMPLETE)) return -1;
+  WorkingCriteria = settings;
+  WorkingPrepared = prepared;
+  MergeResults = 0;
+  const double begin = NowSeconds();
+  if (!StartWorker(RunFindSearch, start)) return -1;
+  PumpUntilWorkersEnd();
+  return NowSeconds() - begin;
+}
+
+long FindResultItems() { return static_cast<long>(SendMessageA(Panes.findTree, TVM_GETCOUNT, 0, 0)); }
 
 void ExpandTreeFolder(const std::string& path) {
   SelectByPath(Panes.mainTree, path.c_str(), nullptr, true, true);

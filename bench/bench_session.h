@@ -45,6 +45,16 @@ FolderNode* AddTreeFolder(const std::string& path);
 // The folder scan of |node| on a scan worker, as the rescan command starts
 // it; returns the wall time until the worker has ended.
 double ScanOnWorker(FolderNode* node);
+// A find below |start| with the criteria |settings| and |prepared| in the
+// display |settings| names, as the Find dialog starts it without merging;
+// the wall time until the search has ended.  Negative when the search would
+// first ask about a drive not completely scanned, or cannot start.
+struct CriteriaSettings;
+struct CriteriaPrepared;
+double FindOnWorker(FolderNode* start, const CriteriaSettings& settings, const CriteriaPrepared& prepared);
+// How many items the find-results tree holds, its top item included.
+long FindResultItems();
+
 // Opens |path|'s item so its children are listed.
 void ExpandTreeFolder(const std::string& path);
 

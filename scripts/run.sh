@@ -5,15 +5,22 @@
 #                                                once the scans have settled
 # The prefix has a printer named "PDF": each printed job becomes a PDF file in
 # build/wine-run/printed.
+#   scripts/run.sh --screenshot FILE --keys 'ctrl+t;sleep 1' [FOLDER]
+#       then, in a framed virtual desktop, press keys before the picture is taken:
+#       xdotool key chords separated by ';', "click:X,Y" for a mouse click and
+#       "sleep N" for a pause (for example 'F3;alt+a' shows the Find dialog with
+#       its advanced part)
 set -u
 cd "$(dirname "$0")/.." || exit 1
 top=$(pwd)
 
 shot=""
 folder=""
+keys=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --screenshot) shot="${2:-}"; shift 2 || { echo "--screenshot needs a file" >&2; exit 2; } ;;
+    --keys) keys="${2:-}"; shift 2 || { echo "--keys needs a list" >&2; exit 2; } ;;
     *) folder="$1"; shift ;;
   esac
 done
@@ -71,9 +78,25 @@ start_private_display || exit 1
 prepare_prefix
 install_pdf_printer
 folder_argument
-wine "$exe" "${args[@]}" >/dev/null 2>&1 &
+if [ -n "$keys" ]; then
+  # Without a window manager dialogs have no frame; the virtual desktop gives them one.
+  wine explorer /desktop=pelvanor,1100x760 "$exe" "${args[@]}" >/dev/null 2>&1 &
+else
+  wine "$exe" "${args[@]}" >/dev/null 2>&1 &
+fi
 # A fresh display and prefix take several seconds before the window shows;
 # scans of a small folder settle within a few more.
 sleep "${SCREENSHOT_DELAY:-15}"
-xwd -root -silent | convert xwd:- "png:$shot" || { echo "screenshot failed" >&2; exit 1; }
+IFS=';' read -ra steps <<< "$keys"
+for step in "${steps[@]}"; do
+  case "$step" in
+    "") ;;
+    sleep\ *) sleep "${step#sleep }" ;;
+    click:*) xy=${step#click:}; xdotool mousemove "${xy%,*}" "${xy#*,}" click 1 ;;
+    *) xdotool key $step ;;
+  esac
+  sleep 1
+done
+# xwd shows Wine's dialogs as black rectangles; import reads what is drawn.
+import -window root "$shot" || { echo "screenshot failed" >&2; exit 1; }
 echo "saved $shot"

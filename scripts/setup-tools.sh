@@ -25,6 +25,7 @@ have_cmd xauth || need+=(xauth)
 have_pkg fonts-wqy-microhei || need+=(fonts-wqy-microhei)
 have_cmd xwd || need+=(x11-apps)
 [ -x /usr/bin/convert ] || need+=(imagemagick)
+have_cmd xdotool || need+=(xdotool)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
 # The test printer and run.sh's PDF printer turn PostScript into PDF, text and pictures.
 have_cmd ps2pdf || need+=(ghostscript)

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the program's toolbar strip, icon, splitter cursor and sort arrows.
+"""Draws the program's toolbar strip, icons, splitter cursor and sort arrows.
 
 Writes res/images/*.bmp, *.ico and *.cur with the standard library only.  The
 build uses the committed files; run this again only after changing a drawing:
@@ -576,6 +576,45 @@ def program_icon(size):
     return c
 
 
+LENS = [
+    '   kkkk     ',
+    '  kCCCCk    ',
+    ' kCWWCCCk   ',
+    ' kCWCCCCk   ',
+    ' kCCCCCCk   ',
+    ' kCCCCCCk   ',
+    '  kCCCCk    ',
+    '   kkkkdd   ',
+    '        kdd ',
+    '         kdd',
+    '          kk',
+]
+
+# The find dialog's searching animation, in the order the frames are shown
+# (icons 194, 198, 195, 200, 199, 197, 196): a lens circling over a folder.
+FIND_FRAME_ICON_IDS = [194, 198, 195, 200, 199, 197, 196]
+
+
+def find_icon(frame=None):
+    """A large folder with a magnifier over it; |frame| 0..6 moves the lens
+    round a circle, None leaves it resting at the centre."""
+    import math
+    c = Canvas(32, 32)
+    folder_art = Canvas(16, 16)
+    folder(folder_art, 0, 3, 16, 12)
+    for y in range(32):
+        for x in range(32):
+            c.px[y][x] = folder_art.px[y // 2][x // 2]
+    if frame is None:
+        x, y = 13, 11
+    else:
+        angle = 2 * math.pi * frame / len(FIND_FRAME_ICON_IDS)
+        x = round(11 + 7 * math.cos(angle))
+        y = round(12 + 5 * math.sin(angle))
+    c.art(x, y, LENS)
+    return c
+
+
 # File writers: 4 bits per pixel, rows bottom-up and padded to 4 bytes.
 
 def palette_bytes():
@@ -697,7 +736,10 @@ def main():
         'sort_ascending.bmp': bmp_bytes(sort_arrow(up=True)),
         'pelvanor.ico': ico_bytes([program_icon(32), program_icon(16)]),
         'splitter.cur': cur_bytes(),
+        'find_idle.ico': ico_bytes([find_icon()]),
     }
+    for frame, icon_id in enumerate(FIND_FRAME_ICON_IDS):
+        files['find_%d.ico' % icon_id] = ico_bytes([find_icon(frame)])
     for name, data in files.items():
         with open(os.path.join(OUT_DIR, name), 'wb') as f:
             f.write(data)

@@ -58,6 +58,7 @@ void FillControls(HWND dialog, DriveRootNode* drive) {
 // of its screen.
 void CentreOverOwner(HWND dialog) {
   HWND owner = GetWindow(dialog, GW_OWNER);
+  if (!owner) owner = MainWindow;
   RECT around, box;
   if (!owner || !GetWindowRect(owner, &around) || !GetWindowRect(dialog, &box)) return;
   const int width = box.right - box.left, height = box.bottom - box.top;

@@ -59,9 +59,12 @@ void OnFolderSelected(FolderNode* folder, const SelectionWindows& windows) {
   CurrentFolder = folder;
 
   char path[SHELL_TEXT_MAX];
-  if (windows.mainWindow &&
-      (DisplayNameOf(folder->parentFolder, folder->relativeIdList, SHGDN_FORPARSING, path) ||
-       (folder->absoluteIdList && SHGetPathFromIDListA(folder->absoluteIdList, path)))) {
+  if (windows.mainWindow && (DisplayNameOf(folder->parentFolder, folder->relativeIdList, SHGDN_FORPARSING, path) ||
+                             (folder->absoluteIdList && SHGetPathFromIDListA(folder->absoluteIdList, path)))) {
+    // A folder with no file-system path (the computer) parses as its class
+    // id, which means nothing to the user: its own name stands instead.
+    if (std::strncmp(path, "::", 2) == 0)
+      DisplayNameOf(folder->parentFolder, folder->relativeIdList, SHGDN_NORMAL, path);
     char title[2 * MAX_PATH];
     FormatWindowTitle(path, title, sizeof title);
     SetWindowTextA(windows.mainWindow, title);

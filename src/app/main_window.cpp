@@ -17,6 +17,9 @@
 #include "app/system_tools.h"
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
+#include "criteria/find_dialog.h"
+#include "criteria/find_view.h"
+#include "criteria/tag_dialog.h"
 #include "model/folder_node.h"
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
@@ -37,9 +40,12 @@
 #include "reports/print_tree.h"
 #include "resource.h"
 #include "settings/settings_record.h"
+#include "settings/folder_details_sheet.h"
+#include "settings/options_sheet.h"
 #include "settings/settings_store.h"
 #include "shell/drag_drop.h"
 #include "shell/send_to_menu.h"
+#include "shell/shell_items.h"
 
 const char MAIN_WINDOW_CLASS[] = "Pelvanor";
 HWND DialogMessageTarget = nullptr;
@@ -54,6 +60,8 @@ HWND g_scrollBar = nullptr;
 
 // --- Commands -------------------------------------------------------------
 
+void OnOptions(HWND window) { ShowOptionsSheet(window); }
+void OnFolderDetails(HWND window) { ShowFolderDetailsSheet(window, 0); }
 void OnScanDisk(HWND window) { ScanDiskCommand(window); }
 void OnStopScan(HWND) { StopScanCommand(); }
 void OnRescanFolder(HWND) { RescanCurrentFolderCommand(); }
@@ -84,6 +92,11 @@ void OnCustomizeToolbar(HWND) { CustomizeToolbar(); }
 void OnDiskInformation(HWND window) { ShowDiskInformation(window, CurrentFolder); }
 void OnExportToFile(HWND window) { ExportTreeCommand(window); }
 void OnPrintTree(HWND window) { PrintTreeCommand(window); }
+void OnTagFolders(HWND window) { ShowTagDialog(window); }
+void OnClearAllTags(HWND) { ClearAllTagsCommand(); }
+void OnFindFolders(HWND window) { ShowFindDialog(window); }
+void OnNormalView(HWND) { ShowMainView(); }
+void OnFindResultsView(HWND window) { FindResultsViewCommand(window); }
 
 struct CommandRoute {
   UINT id;
@@ -109,9 +122,9 @@ const CommandRoute COMMANDS[] = {
     {IDM_EXACT_BYTES, OnExactBytes},
     {IDM_CLOSE, OnClose},
     {IDM_HELP, OnHelp},
-    {IDM_OPTIONS, CommandNotYetAvailable},
-    {IDM_VIEW_NORMAL, CommandNotYetAvailable},
-    {IDM_VIEW_FIND_RESULTS, CommandNotYetAvailable},
+    {IDM_OPTIONS, OnOptions},
+    {IDM_VIEW_NORMAL, OnNormalView},
+    {IDM_VIEW_FIND_RESULTS, OnFindResultsView},
     {IDM_SHOW_TABS, ToggleTabs},
     {IDM_COPY, CommandNotYetAvailable},
     {IDM_UNDO, CommandNotYetAvailable},
@@ -135,18 +148,18 @@ const CommandRoute COMMANDS[] = {
     {IDM_FIND_COMPUTER, FindComputerCommand},
     {IDM_CUSTOMIZE_TOOLBAR, OnCustomizeToolbar},
     {IDM_ADD_REMOVE_PROGRAMS, AddRemoveProgramsCommand},
-    {IDM_FIND_FOLDERS, CommandNotYetAvailable},
-    {IDM_CLEAR_ALL_TAGS, CommandNotYetAvailable},
+    {IDM_FIND_FOLDERS, OnFindFolders},
+    {IDM_CLEAR_ALL_TAGS, OnClearAllTags},
     {IDM_DELETE, CommandNotYetAvailable},
     {IDM_PRINT_TREE, OnPrintTree},
     {IDM_DISK_INFORMATION, OnDiskInformation},
-    {IDM_FOLDER_DETAILS, CommandNotYetAvailable},
+    {IDM_FOLDER_DETAILS, OnFolderDetails},
     {IDM_EXPORT_TO_FILE, OnExportToFile},
     {IDM_RENAME, CommandNotYetAvailable},
     {IDM_CUT, CommandNotYetAvailable},
     {IDM_PASTE, CommandNotYetAvailable},
     {IDM_ABOUT, AboutCommand},
-    {IDM_TAG_FOLDERS, CommandNotYetAvailable},
+    {IDM_TAG_FOLDERS, OnTagFolders},
     {IDM_SHOW_TOOLBAR, ToggleToolbar},
     {IDM_SHOW_FILE_PANE, ToggleFilePane},
     {IDM_SHOW_STATUS_BAR, ToggleStatusBar},
@@ -154,7 +167,7 @@ const CommandRoute COMMANDS[] = {
 
 void DispatchCommand(HWND window, UINT id) {
   if (id >= IDM_FOLDER_DETAILS_PAGE_FIRST && id <= IDM_FOLDER_DETAILS_PAGE_LAST) {
-    CommandNotYetAvailable(window);
+    ShowFolderDetailsSheet(window, static_cast<int>(id - IDM_FOLDER_DETAILS_PAGE_FIRST) + 1);
     return;
   }
   for (const CommandRoute& route : COMMANDS) {
@@ -263,15 +276,6 @@ INT_PTR CALLBACK PaneHostProc(HWND host, UINT message, WPARAM wParam, LPARAM lPa
 
 void ResortWholeTree() { ResortBranch(Panes.mainTree, TopItem(Panes.mainTree)); }
 
-// The system's small icons, shared with the shell, for the tree items.
-HIMAGELIST SystemSmallIcons() {
-  char windows[MAX_PATH];
-  if (!GetWindowsDirectoryA(windows, MAX_PATH)) return nullptr;
-  SHFILEINFOA info = {};
-  return reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(windows, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-}
-
 // The trees, their lists and the header inside the pane host.
 void CreateTreePanes() {
   HWND mainTree = GetDlgItem(g_paneHost, IDC_MAIN_TREE);
@@ -281,7 +285,7 @@ void CreateTreePanes() {
   if (!mainTree) DiagnosticSink(0, "Cannot create the tree view");
   if (!findTree) DiagnosticSink(0, "Cannot create the search tree view");
   if (!mainTree || !findTree) return;
-  HIMAGELIST icons = SystemSmallIcons();
+  HIMAGELIST icons = SystemSmallIconList();
   for (HWND tree : {mainTree, findTree})
     if (icons) TreeView_SetImageList(tree, icons, TVSIL_NORMAL);
   ShowWindow(findTree, SW_HIDE);
@@ -441,6 +445,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SetFocus(FilePaneViewWindow());
       else if (HWND tree = ActiveTree())
         SetFocus(tree);
+      return 0;
+    case WM_SHOW_FIND_RESULTS:
+      ShowFindResultsView();
       return 0;
     case WM_FILE_PANE_ACTIVATED:
       FilePaneActive = true;

@@ -544,6 +544,39 @@ void MoveDetailColumn(int from, int to) {
   RebuildHeader();
 }
 
+void SetDetailColumnOrder(ColumnInfo* const* order, int count) {
+  if (count != g.count) return;
+  int from[MAX_DETAIL_COLUMNS];
+  bool taken[MAX_DETAIL_COLUMNS] = {};
+  for (int i = 0; i < count; ++i) {
+    from[i] = TableIndex(order[i]);
+    if (from[i] < 0 || taken[from[i]]) return;
+    taken[from[i]] = true;
+  }
+  std::unique_ptr<ColumnInfo> ordered[MAX_DETAIL_COLUMNS];
+  for (int i = 0; i < count; ++i) ordered[i] = std::move(g.details[from[i]]);
+  for (int i = 0; i < count; ++i) g.details[i] = std::move(ordered[i]);
+}
+
+ColumnTableBackup BackupColumnTable() {
+  ColumnTableBackup backup;
+  backup.count = g.count;
+  for (int i = 0; i < g.count; ++i) {
+    backup.records[i] = g.details[i].get();
+    backup.contents[i] = *g.details[i];
+  }
+  return backup;
+}
+
+// The records themselves go back to their places too: the sort column and
+// the header items point at them.
+void RestoreColumnTable(const ColumnTableBackup& backup) {
+  SetDetailColumnOrder(backup.records, backup.count);
+  for (int i = 0; i < backup.count && i < g.count; ++i) *g.details[i] = backup.contents[i];
+  RebuildHeader();
+  if (HWND list = ActiveList()) InvalidateRect(list, nullptr, FALSE);
+}
+
 ColumnInfo* SortColumn() { return g.sort; }
 
 void SetSortColumn(ColumnInfo* column) {

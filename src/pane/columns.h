@@ -47,6 +47,21 @@ ColumnInfo* DetailColumn(int index);  // in display order; null out of range
 // the header.
 void MoveDetailColumn(int from, int to);
 
+// Puts the table in the order of |order|, which lists each record of the
+// table once; the header is not rebuilt.
+void SetDetailColumnOrder(ColumnInfo* const* order, int count);
+
+// The table's order and every record's content, so a sheet that edits the
+// columns live can put them back when cancelled.
+struct ColumnTableBackup {
+  int count = 0;
+  ColumnInfo* records[MAX_DETAIL_COLUMNS] = {};
+  ColumnInfo contents[MAX_DETAIL_COLUMNS] = {};
+};
+ColumnTableBackup BackupColumnTable();
+// Restores the order and the contents, rebuilds the header and repaints the rows.
+void RestoreColumnTable(const ColumnTableBackup& backup);
+
 // The column the rows are sorted by (the name column or a detail column).
 ColumnInfo* SortColumn();
 // Makes |column| the sort column and moves the arrow to it; the caller

@@ -698,6 +698,8 @@ bool VerifyItems(HWND tree, HWND list, HTREEITEM first, LRESULT* index) {
 
 }  // namespace
 
+void RunOnTreeThread(HWND tree, const std::function<void()>& run) { OnTreeThread(tree, run); }
+
 HWND CreateDetailList(HWND tree, bool findPair) {
   RECT client;
   GetClientRect(tree, &client);

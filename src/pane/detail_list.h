@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <string>
 
 struct FolderNode;
@@ -29,6 +30,10 @@ extern SortParameterFunction SortParameterHook;
 extern PopupMenuFunction PanePopupHook;
 extern PaneEventFunction ResetNameWidthHook;
 extern PaneEventFunction PlaceScrollBarHook;
+
+// Runs |run| on the thread that owns |tree| (the user-interface thread),
+// while a worker calling it waits; a direct call on that thread.
+void RunOnTreeThread(HWND tree, const std::function<void()>& run);
 
 // Redraw of both lists is off while any freeze is open.
 void FreezeListRedraw();

@@ -410,6 +410,8 @@ void ApplyBarColours() {
   g_overflowBrush.Reset(CreateSolidBrush(Settings.overflowColour));
 }
 
+void ResetLargestCapacitySeen() { g_largestCapacitySeen = 0; }
+
 HFONT ListFont() { return g_listFont.get(); }
 HFONT SelectionFont() { return g_selectionFont.get(); }
 

@@ -61,6 +61,9 @@ void PaintRow(HWND tree, FolderNode* node, HDC dc, RowCursor cursor, const Paint
 // tree.  Clears the entry and paints the row in the list or selection font.
 void PaintDetailEntry(const DRAWITEMSTRUCT* draw, const PaintColumn* columns, int count);
 
+// A new search starts comparing its folders' drive bars afresh.
+void ResetLargestCapacitySeen();
+
 // Fonts and bar brushes, made when the panes are made and kept for the life
 // of the main window.  The list font is also the header's font.
 bool CreateRowPaintResources();

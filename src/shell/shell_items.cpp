@@ -193,6 +193,14 @@ void FreeIdList(LPITEMIDLIST list) {
   allocator->Release();
 }
 
+HIMAGELIST SystemSmallIconList() {
+  char windows[MAX_PATH];
+  if (!GetWindowsDirectoryA(windows, MAX_PATH)) return nullptr;
+  SHFILEINFOA info = {};
+  return reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA(windows, 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+}
+
 int SystemIconIndex(LPCITEMIDLIST absolute, UINT flags) {
   SHFILEINFOA info;
   std::memset(&info, 0, sizeof info);
@@ -202,8 +210,7 @@ int SystemIconIndex(LPCITEMIDLIST absolute, UINT flags) {
 
 void ItemIcons(LPCITEMIDLIST absolute, TVITEMA* item) {
   item->iImage = SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON);
-  item->iSelectedImage =
-      SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON | SHGFI_OPENICON);
+  item->iSelectedImage = SystemIconIndex(absolute, SHGFI_SYSICONINDEX | SHGFI_PIDL | SHGFI_SMALLICON | SHGFI_OPENICON);
 }
 
 namespace {

@@ -40,6 +40,8 @@ LPITEMIDLIST ConcatIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
 LPITEMIDLIST CopyIdList(IMalloc* allocator, LPCITEMIDLIST list);
 void FreeIdList(LPITEMIDLIST list);
 
+// The system's small icons, shared with the shell, for tree items.
+HIMAGELIST SystemSmallIconList();
 int SystemIconIndex(LPCITEMIDLIST absolute, UINT flags);
 void ItemIcons(LPCITEMIDLIST absolute, TVITEMA* item);
 // ItemIcons for a subfolder found in a listing: ordinary folders share one

@@ -55,9 +55,15 @@ TEST_F(FolderWatch, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTo
   temp.MakeFile("in-parent.bin", 500);  // the parent is watched with the selection
   EXPECT_TRUE(PumpUntil([&] { return start->fileCount == 1 && start->ownBytes == 500; }));
 
-  WorkerRecord* before = CurrentWatcher;
+  // The old watcher's thread, held open: its record may be freed and the
+  // new one allocated at the same address.
+  HANDLE oldThread = nullptr;
+  ASSERT_TRUE(CurrentWatcher && DuplicateHandle(GetCurrentProcess(), CurrentWatcher->thread, GetCurrentProcess(),
+                                                &oldThread, SYNCHRONIZE, FALSE, 0));
   Command(IDM_REFRESH);
-  EXPECT_NE(before, CurrentWatcher) << "F5 renews the watches";
+  EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(oldThread, 0) == WAIT_OBJECT_0; }))
+      << "F5 renews the watches: the old watcher ends";
+  CloseHandle(oldThread);
   EXPECT_TRUE(IsWatched(a) && IsWatched(start));
   temp.MakeFile("a\\after-refresh.bin", 10);
   EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2; }));

@@ -63,6 +63,10 @@ TEST_F(MainWindowTest, ASessionOnTheCommandLineFolder) {
   char text[600];
   GetWindowTextA(window, text, sizeof text);
   EXPECT_EQ(0u, std::string(text).find("Brisklane Pelvanor -> ")) << text;
+  Select(NodeFromItem(tree, TopItem(tree)));
+  GetWindowTextA(window, text, sizeof text);
+  EXPECT_EQ("Brisklane Pelvanor -> " + TreeItemText(tree, TopItem(tree)), text) << "the computer by its name";
+  Select(start);
   EXPECT_EQ(4, Header_GetItemCount(ColumnHeader())) << "folder, total, files in folder, modified";
   Command(IDM_EXPAND_ALL);
   EXPECT_EQ("a", TreeItemText(tree, FirstChildItem(tree, start->mainItem))) << "the largest folder comes first";

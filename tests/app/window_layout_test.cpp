@@ -13,6 +13,7 @@
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
+#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
 #include "support/test_panes.h"
 
@@ -149,7 +150,11 @@ TEST_F(WindowLayout, TabsShowTheViewShownAndASplitterDragEndsWhereverTheButtonCo
   HWND tabs = GetDlgItem(window, IDC_TAB_STRIP);
   SendMessageA(tabs, TCM_SETCURSEL, 1, 0);
   NMHDR click = {tabs, IDC_TAB_STRIP, static_cast<UINT>(TCN_SELCHANGE)};
-  Notify(&click);
+  {
+    DialogAnswerer answerer(IDCANCEL);
+    Notify(&click);
+    EXPECT_EQ(1u, answerer.seen().size()) << "with no results yet, the tab opens Find instead";
+  }
   EXPECT_EQ(0, SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) << "the normal view is still the one shown";
 
   const int gap = PlaceIn(window, GetParent(ColumnHeader())).bottom + 1;

@@ -22,7 +22,7 @@
 #include "resource.h"
 #include "settings/settings_record.h"
 #include "support/dialog_answerer.h"
-#include "support/scanned_window.h"
+#include "support/scratch_window.h"
 #include "support/scratch_registry.h"
 #include "support/test_panes.h"
 
@@ -96,10 +96,10 @@ std::string ModifiedDate(const std::string& path) {
   return FormatShortDate(data.ftLastWriteTime, text, sizeof text);
 }
 
-class ExportTest : public ScannedWindowTest {
+class ExportTest : public ScratchWindowTest {
  protected:
   void SetUp() override {
-    ScannedWindowTest::SetUp();
+    ScratchWindowTest::SetUp();
     temp.MakeFile("top.bin", 1000);
     temp.MakeFolder("big");
     temp.MakeFile("big\\a.bin", THREE_GIB);

@@ -13,7 +13,7 @@
 #include "pane/formatting.h"
 #include "resource.h"
 #include "support/dialog_answerer.h"
-#include "support/scanned_window.h"
+#include "support/scratch_window.h"
 #include "support/test_printer.h"
 
 namespace {
@@ -52,12 +52,12 @@ std::string PageHeader(int page) {
   return Squeezed(header);
 }
 
-class PrintTest : public ScannedWindowTest {
+class PrintTest : public ScratchWindowTest {
  protected:
   // f00 is the largest folder and comes first; its own subfolder stays
   // collapsed, so it is not printed.
   void SetUp() override {
-    ScannedWindowTest::SetUp();
+    ScratchWindowTest::SetUp();
     for (int i = 0; i < FOLDERS; ++i) {
       temp.MakeFolder(FolderName(i));
       temp.MakeFile(FolderName(i) + "\\data.bin", (FOLDERS - i) * 1000);

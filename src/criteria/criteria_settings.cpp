@@ -1,0 +1,4 @@
+#include "criteria/criteria_settings.h"
+
+CriteriaSettings WorkingCriteria = {};
+CriteriaPrepared WorkingPrepared = {};
