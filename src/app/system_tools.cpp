@@ -29,6 +29,23 @@ constexpr WPARAM DESKTOP_REFRESH_COMMAND = 0xA065;
 constexpr int ABOUT_NOTE_POINTS = 8;
 const char VERSION_VALUES[] = "\\StringFileInfo\\040904B0\\";
 
+// The shell gives no answer when a tool is missing, so the user is told here.
+void SayToolIsMissing(HWND window) { ShowMessage(window, IDS_TOOL_NOT_AVAILABLE, MB_ICONEXCLAMATION); }
+
+bool SystemHasFile(const char* name) {
+  char found[MAX_PATH];
+  return SearchPathA(nullptr, name, nullptr, MAX_PATH, found, nullptr) != 0;
+}
+
+// Without a registered find verb the shell opens a folder window instead of
+// searching (Wine has none), which is not what the user asked for.
+bool ShellCanFind() {
+  HKEY verb = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "Directory\\shell\\find", 0, KEY_READ, &verb) != ERROR_SUCCESS) return false;
+  RegCloseKey(verb);
+  return true;
+}
+
 void RunDll(HWND window, const char* parameters) {
   SHELLEXECUTEINFOA run = {};
   run.cbSize = sizeof run;
@@ -261,14 +278,31 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-void CopyDiskCommand(HWND window) { RunDll(window, "diskcopy.dll,DiskCopyRunDll"); }
+void CopyDiskCommand(HWND window) {
+  if (!SystemHasFile("diskcopy.dll")) return SayToolIsMissing(window);
+  RunDll(window, "diskcopy.dll,DiskCopyRunDll");
+}
 void AddRemoveProgramsCommand(HWND window) { RunDll(window, "shell32.dll,Control_RunDLL appwiz.cpl"); }
 void FormatDiskCommand(HWND window) { DriveTool(window, true); }
 void LabelDiskCommand(HWND window) { DriveTool(window, false); }
-void MapNetworkDriveCommand(HWND window) { WNetConnectionDialog(window, RESOURCETYPE_DISK); }
-void DisconnectNetworkDriveCommand(HWND window) { WNetDisconnectDialog(window, RESOURCETYPE_DISK); }
-void RecycleBinSettingsCommand(HWND window) { InvokeOnSpecialFolder(window, CSIDL_BITBUCKET, "properties"); }
-void FindComputerCommand(HWND window) { InvokeOnSpecialFolder(window, CSIDL_NETWORK, "find"); }
+// The network dialogs answer -1 when the user cancels them.
+void MapNetworkDriveCommand(HWND window) {
+  const DWORD result = WNetConnectionDialog(window, RESOURCETYPE_DISK);
+  if (result != NO_ERROR && result != static_cast<DWORD>(-1)) SayToolIsMissing(window);
+}
+
+void DisconnectNetworkDriveCommand(HWND window) {
+  const DWORD result = WNetDisconnectDialog(window, RESOURCETYPE_DISK);
+  if (result != NO_ERROR && result != static_cast<DWORD>(-1)) SayToolIsMissing(window);
+}
+
+void RecycleBinSettingsCommand(HWND window) {
+  if (!InvokeOnSpecialFolder(window, CSIDL_BITBUCKET, "properties")) SayToolIsMissing(window);
+}
+
+void FindComputerCommand(HWND window) {
+  if (!ShellCanFind() || !InvokeOnSpecialFolder(window, CSIDL_NETWORK, "find")) SayToolIsMissing(window);
+}
 
 void EmptyRecycleBinCommand(HWND window) {
   HMODULE shell = LoadLibraryA("SHELL32.DLL");
@@ -283,6 +317,7 @@ void EmptyRecycleBinCommand(HWND window) {
 }
 
 void FindFilesCommand(HWND window) {
+  if (!ShellCanFind()) return SayToolIsMissing(window);
   char path[MAX_PATH] = "";
   FolderNode* folder = CurrentFolder;
   if (IsFolderNode(folder) && folder->absoluteIdList && FileSystemPath(folder->absoluteIdList, path, false) &&
@@ -296,7 +331,7 @@ void FindFilesCommand(HWND window) {
     run.nShow = SW_SHOWNORMAL;
     if (ShellExecuteExA(&run)) return;
   }
-  InvokeOnSpecialFolder(window, CSIDL_DRIVES, "find");
+  if (!InvokeOnSpecialFolder(window, CSIDL_DRIVES, "find")) SayToolIsMissing(window);
 }
 
 void AboutCommand(HWND window) { DialogBoxParamA(AppInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutProc, 0); }

@@ -1,6 +1,6 @@
 // The system's own disk and system tools, reached from the menus, and the
 // About box.  Each is a thin call into the shell or the system, whose tools
-// report their own failures.
+// report their own failures; a tool the system lacks is reported in a message.
 #pragma once
 #include <windows.h>
 
