@@ -258,6 +258,23 @@
 #define IDC_REPORT_BRANCH 1057
 #define IDC_REPORT_PAGES 1058
 
+// Shell context menus, drag and drop, the disk and system tools.
+#define IDS_CONTEXT_RENAME 28
+#define IDS_SEND_TO_EMPTY 29
+#define IDS_RECYCLE_BIN_NOT_EMPTIED 89
+#define IDS_TOOL_NOT_AVAILABLE 90
+#define IDS_CHOOSE_DISK_TO_FORMAT 45429
+#define IDS_CHOOSE_DISK_TO_LABEL 45430
+#define IDD_ABOUT 118
+// The About box's texts name values of the version resource.
+#define IDC_ABOUT_PRODUCT 100
+#define IDC_ABOUT_VERSION 101
+#define IDC_ABOUT_NOTE 102
+#define IDD_DRIVE_CHOICE 119
+#define IDC_DRIVE_LIST 1001
+#define IDC_DRIVE_ROOTS 1002
+#define IDC_DRIVE_LABEL 1003
+
 // Options sheet and folder-details sheet
 #define IDS_FOLDER_DETAILS_CAPTION 26
 #define IDS_ORGANISE_DETAILS 27

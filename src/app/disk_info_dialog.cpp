@@ -52,10 +52,13 @@ void FillControls(HWND dialog, DriveRootNode* drive) {
   SetBytesAndSize(dialog, IDC_DISK_USED, drive->totalBytes - drive->freeBytes);
 }
 
+}  // namespace
+
 // Over the main window, where the user is looking, kept inside the work area
 // of its screen.
 void CentreOverOwner(HWND dialog) {
   HWND owner = GetWindow(dialog, GW_OWNER);
+  if (!owner) owner = MainWindow;
   RECT around, box;
   if (!owner || !GetWindowRect(owner, &around) || !GetWindowRect(dialog, &box)) return;
   const int width = box.right - box.left, height = box.bottom - box.top;
@@ -70,6 +73,8 @@ void CentreOverOwner(HWND dialog) {
   }
   SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+namespace {
 
 INT_PTR CALLBACK DiskInformationProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {

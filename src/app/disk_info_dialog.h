@@ -10,3 +10,6 @@ void ShowDiskInformation(HWND owner, FolderNode* folder);
 
 // The string id naming a drive type.
 UINT DriveTypeTextId(UINT driveType);
+
+// Places |dialog| over its owner (the main window when it has none), inside the work area of the owner's screen.
+void CentreOverOwner(HWND dialog);

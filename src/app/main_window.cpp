@@ -14,6 +14,7 @@
 #include "app/file_pane.h"
 #include "app/folder_selection.h"
 #include "app/pane_popup.h"
+#include "app/system_tools.h"
 #include "app/view_toggles.h"
 #include "app/window_layout.h"
 #include "criteria/find_dialog.h"
@@ -42,6 +43,8 @@
 #include "settings/folder_details_sheet.h"
 #include "settings/options_sheet.h"
 #include "settings/settings_store.h"
+#include "shell/drag_drop.h"
+#include "shell/send_to_menu.h"
 #include "shell/shell_items.h"
 #include "shell/copy_move_dialog.h"
 #include "shell/create_folder_dialog.h"
@@ -129,10 +132,10 @@ const CommandRoute COMMANDS[] = {
     {IDM_COPY, CopyCommand},
     {IDM_UNDO, ExecuteUndo},
     {IDM_PROPERTIES, PropertiesCommand},
-    {IDM_COPY_DISK, CommandNotYetAvailable},
-    {IDM_LABEL_DISK, CommandNotYetAvailable},
-    {IDM_FORMAT_DISK, CommandNotYetAvailable},
-    {IDM_FIND_FILES, CommandNotYetAvailable},
+    {IDM_COPY_DISK, CopyDiskCommand},
+    {IDM_LABEL_DISK, LabelDiskCommand},
+    {IDM_FORMAT_DISK, FormatDiskCommand},
+    {IDM_FIND_FILES, FindFilesCommand},
     {IDM_RECYCLE, RecycleCommand},
     {IDM_MOVE_TO, MoveToCommand},
     {IDM_COPY_TO, CopyToCommand},
@@ -141,13 +144,13 @@ const CommandRoute COMMANDS[] = {
     {IDM_FILE_PANE_LIST, ListCommand},
     {IDM_FILE_PANE_DETAILS, DetailsCommand},
     {IDM_FILE_PANE_LARGE_ICONS, LargeIconsCommand},
-    {IDM_MAP_NETWORK_DRIVE, CommandNotYetAvailable},
-    {IDM_DISCONNECT_NETWORK_DRIVE, CommandNotYetAvailable},
-    {IDM_EMPTY_RECYCLE_BIN, CommandNotYetAvailable},
-    {IDM_RECYCLE_BIN_SETTINGS, CommandNotYetAvailable},
-    {IDM_FIND_COMPUTER, CommandNotYetAvailable},
+    {IDM_MAP_NETWORK_DRIVE, MapNetworkDriveCommand},
+    {IDM_DISCONNECT_NETWORK_DRIVE, DisconnectNetworkDriveCommand},
+    {IDM_EMPTY_RECYCLE_BIN, EmptyRecycleBinCommand},
+    {IDM_RECYCLE_BIN_SETTINGS, RecycleBinSettingsCommand},
+    {IDM_FIND_COMPUTER, FindComputerCommand},
     {IDM_CUSTOMIZE_TOOLBAR, OnCustomizeToolbar},
-    {IDM_ADD_REMOVE_PROGRAMS, CommandNotYetAvailable},
+    {IDM_ADD_REMOVE_PROGRAMS, AddRemoveProgramsCommand},
     {IDM_FIND_FOLDERS, OnFindFolders},
     {IDM_CLEAR_ALL_TAGS, OnClearAllTags},
     {IDM_DELETE, DeleteCommand},
@@ -158,7 +161,7 @@ const CommandRoute COMMANDS[] = {
     {IDM_RENAME, RenameCommand},
     {IDM_CUT, CutCommand},
     {IDM_PASTE, PasteCommand},
-    {IDM_ABOUT, CommandNotYetAvailable},
+    {IDM_ABOUT, AboutCommand},
     {IDM_TAG_FOLDERS, OnTagFolders},
     {IDM_SHOW_TOOLBAR, ToggleToolbar},
     {IDM_SHOW_FILE_PANE, ToggleFilePane},
@@ -234,6 +237,13 @@ INT_PTR OnPaneNotify(HWND host, const NMHDR* header) {
         return TRUE;
       case NM_RCLICK:
         ShowPanePopup(header->hwndFrom, MainWindow);
+        return TRUE;
+      case TVN_BEGINDRAGA:
+      case TVN_BEGINDRAGW:
+      case TVN_BEGINRDRAGA:
+      case TVN_BEGINRDRAGW:
+        // Both forms carry the item handle at the same place.
+        StartFolderDrag(NodeFromItem(header->hwndFrom, change->itemNew.hItem));
         return TRUE;
       case TVN_BEGINLABELEDITA:
       case TVN_BEGINLABELEDITW:
@@ -314,6 +324,7 @@ void CreateTreePanes() {
     if (MainWindow) RequestLayout(MainWindow);
   };
   if (!CreateColumns(g_paneHost, mainTree, g_scrollBar, ListFont())) DiagnosticSink(1, "Cannot create headers.");
+  RegisterTreeDropTarget(mainTree);
 }
 
 // Failures of the bars and panes are reported and the window opens without
@@ -375,6 +386,7 @@ void DestroyMainWindow(HWND window) {
   SaveWindowPlacement(window);
   SaveAllColumnSettings();
   SaveSettings(false);
+  CloseTreeDropTarget();
   if (FilePaneViewWindow()) DestroyFilePane();
   if (g_paneHost) DestroyWindow(g_paneHost);
   g_paneHost = nullptr;
@@ -415,6 +427,20 @@ void OnMainTimer(HWND window, UINT_PTR timer) {
   if (!ShuttingDown) BuildRootList();
 }
 
+// While a context menu shows the Send To menu its items are ours; otherwise
+// they are the file pane view's.
+LRESULT OnOwnerDrawnItem(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (SendToMenu) {
+    if (message == WM_MEASUREITEM)
+      MeasureSendToItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    else
+      DrawSendToItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return 0;
+  }
+  if (HWND view = FilePaneViewWindow()) return SendMessageA(view, message, wParam, lParam);
+  return 0;
+}
+
 // Signed: above the client area while the mouse is captured.
 int MouseY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
@@ -445,10 +471,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_GET_SHELL_BROWSER:
       return FilePaneBrowserInterface();
-    case WM_DRAWITEM:
     case WM_MEASUREITEM:
-      if (HWND view = FilePaneViewWindow()) return SendMessageA(view, message, wParam, lParam);
-      return 0;
+    case WM_DRAWITEM:
+      return OnOwnerDrawnItem(message, wParam, lParam);
     case WM_NOTIFY:
       return OnMainNotify(window, reinterpret_cast<const NMHDR*>(lParam));
     case WM_FINISH_RENAME:

@@ -3,13 +3,15 @@
 #include <commctrl.h>
 
 #include "app/resource_text.h"
+#include "model/tree_items.h"
 #include "pane/columns.h"
 #include "resource.h"
+#include "shell/context_menu.h"
 
 namespace {
 
-constexpr UINT ITEM_PARTS = TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT |
-                            TVHT_ONITEMSTATEICON;
+constexpr UINT ITEM_PARTS =
+    TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT | TVHT_ONITEMSTATEICON;
 
 void Track(HMENU menu, HWND owner, POINT screen) {
   TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, owner, nullptr);
@@ -37,7 +39,10 @@ void ShowPanePopup(HWND tree, HWND owner) {
   hit.pt = cursor;
   ScreenToClient(tree, &hit.pt);
   SendMessageA(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-  if (hit.hItem && (hit.flags & ITEM_PARTS)) return;  // the shell's own menu belongs here
+  if (hit.hItem && (hit.flags & ITEM_PARTS)) {
+    ShowFolderContextMenu(NodeFromItem(tree, hit.hItem), hit.pt, hit.hItem);
+    return;
+  }
   HWND header = ColumnHeader();
   RECT headerRect, itemRect = {};
   if (!header || !GetWindowRect(header, &headerRect)) return;

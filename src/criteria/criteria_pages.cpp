@@ -325,15 +325,3 @@ ShownSize ShownByteValue(double bytes) {
   if (shown.number < bytes) ++shown.number;
   return shown;
 }
-
-void CentreOverOwner(HWND dialog) {
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  if (!owner) owner = MainWindow;
-  RECT outer, own;
-  if (!owner || !GetWindowRect(owner, &outer) || !GetWindowRect(dialog, &own)) return;
-  const int width = own.right - own.left;
-  const int height = own.bottom - own.top;
-  const int x = outer.left + (outer.right - outer.left - width) / 2;
-  const int y = outer.top + (outer.bottom - outer.top - height) / 2;
-  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}

@@ -37,6 +37,3 @@ struct ShownSize {
   int unit;
 };
 ShownSize ShownByteValue(double bytes);
-
-// Centres a host dialog over its owner (the main window when it has none).
-void CentreOverOwner(HWND dialog);

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/disk_info_dialog.h"
 #include "app/help.h"
 #include "app/process_state.h"
 #include "app/resource_text.h"

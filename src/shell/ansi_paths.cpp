@@ -55,3 +55,12 @@ bool FileSystemPath(LPCITEMIDLIST absolute, char (&path)[MAX_PATH], bool withSep
   path[length + 1] = 0;
   return true;
 }
+
+bool IsAccessibleDirectory(const char* path) {
+  if (path[0] == '\\' && path[1] == '\\') return true;
+  char previous[MAX_PATH];
+  const DWORD saved = GetCurrentDirectoryA(MAX_PATH, previous);
+  if (!SetCurrentDirectoryA(path)) return false;
+  if (saved && saved < MAX_PATH) SetCurrentDirectoryA(previous);
+  return true;
+}

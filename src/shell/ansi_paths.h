@@ -26,3 +26,7 @@ void StripLastComponent(char* path);
 // something else): such a path is given in its short form, whose names every
 // code page holds.  False when there is no such path or it does not fit.
 bool FileSystemPath(LPCITEMIDLIST absolute, char (&path)[MAX_PATH], bool withSeparator);
+
+// A network path, or a folder that can be made the current directory (the
+// current directory is put back).
+bool IsAccessibleDirectory(const char* path);

@@ -62,9 +62,14 @@ bool DialogAnswerer::Answer(HWND dialog) {
   return true;
 }
 
-MenuPicker::MenuPicker(int entry)
-    : poller_(POPUP_MENU_CLASS, [entry](HWND menu) {
+MenuPicker::MenuPicker(int entry, std::function<void(HMENU menu)> read)
+    : poller_(POPUP_MENU_CLASS, [entry, read](HWND menu) {
+        if (read) read(reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)));
         // The menu's loop reads these keys from the thread's queue.
+        if (entry < 0) {
+          PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+          return true;
+        }
         for (int i = 0; i <= entry; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
         return true;

@@ -56,10 +56,10 @@ class DialogAnswerer {
 
 // Chooses an entry of every popup menu this thread opens, with the keys a
 // user presses: down to |entry| (counting from 0, separators skipped), then
-// Enter.
+// Enter; with |entry| -1, Escape.  |read| sees each menu first.
 class MenuPicker {
  public:
-  explicit MenuPicker(int entry);
+  explicit MenuPicker(int entry, std::function<void(HMENU menu)> read = nullptr);
 
   int picked() const { return poller_.handled(); }
 
