@@ -7,7 +7,7 @@
 # build/wine-run/printed.
 #   scripts/run.sh --screenshot FILE --keys 'ctrl+t;sleep 1' [FOLDER]
 #       then, in a framed virtual desktop, press keys before the picture is taken:
-#       xdotool key chords separated by ';', "click:X,Y" for a mouse click and
+#       xdotool key chords separated by ';', "click:X,Y" (or "rclick:X,Y", the right button) for a mouse click and
 #       "sleep N" for a pause (for example 'F3;alt+a' shows the Find dialog with
 #       its advanced part)
 set -u
@@ -93,6 +93,7 @@ for step in "${steps[@]}"; do
     "") ;;
     sleep\ *) sleep "${step#sleep }" ;;
     click:*) xy=${step#click:}; xdotool mousemove "${xy%,*}" "${xy#*,}" click 1 ;;
+    rclick:*) xy=${step#rclick:}; xdotool mousemove "${xy%,*}" "${xy#*,}" click 3 ;;
     *) xdotool key $step ;;
   esac
   sleep 1
