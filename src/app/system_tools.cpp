@@ -176,12 +176,7 @@ void InvokeDriveVerb(HWND window, const char* root, UINT verb) {
   if (SUCCEEDED(computer->GetUIObjectOf(window, 1, items, IID_IContextMenu, nullptr, menu.OutVoid())) && menu) {
     if (HMENU popup = CreatePopupMenu()) {
       menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_EXPLORE);
-      CMINVOKECOMMANDINFO invoke = {};
-      invoke.cbSize = sizeof invoke;
-      invoke.hwnd = window;
-      invoke.lpVerb = MAKEINTRESOURCEA(verb);
-      invoke.nShow = SW_SHOWNORMAL;
-      menu->InvokeCommand(&invoke);
+      InvokeMenuVerb(menu.get(), window, verb);
       DestroyMenu(popup);
     }
   }
@@ -213,12 +208,7 @@ bool InvokeRecycleBinEmpty(HWND window, HMODULE shell) {
   bool done = false;
   menu->QueryContextMenu(popup, 0, RECYCLE_FIRST_COMMAND, RECYCLE_LAST_COMMAND, 0);
   if (GetMenuItemCount(popup) == 1) {
-    CMINVOKECOMMANDINFO invoke = {};
-    invoke.cbSize = sizeof invoke;
-    invoke.hwnd = window;
-    invoke.lpVerb = MAKEINTRESOURCEA(GetMenuItemID(popup, 0) - RECYCLE_FIRST_COMMAND);
-    invoke.nShow = SW_SHOWNORMAL;
-    done = SUCCEEDED(menu->InvokeCommand(&invoke));
+    done = SUCCEEDED(InvokeMenuVerb(menu.get(), window, GetMenuItemID(popup, 0) - RECYCLE_FIRST_COMMAND));
   }
   DestroyMenu(popup);
   return done;

@@ -9,6 +9,7 @@
 #include "resource.h"
 #include "shell/com_ptr.h"
 #include "shell/send_to_menu.h"
+#include "shell/shell_items.h"
 
 namespace {
 
@@ -44,15 +45,6 @@ bool CanRename(const FolderNode* node) {
   return SUCCEEDED(node->parentFolder->GetAttributesOf(1, items, &attributes)) && (attributes & SFGAO_CANRENAME);
 }
 
-void InvokeVerb(IContextMenu* shellMenu, UINT verb) {
-  CMINVOKECOMMANDINFO invoke = {};
-  invoke.cbSize = sizeof invoke;
-  invoke.hwnd = MainWindow;
-  invoke.lpVerb = MAKEINTRESOURCEA(verb);
-  invoke.nShow = SW_SHOWNORMAL;
-  shellMenu->InvokeCommand(&invoke);
-}
-
 }  // namespace
 
 void ShowFolderContextMenu(FolderNode* node, POINT point, HTREEITEM item) {
@@ -79,7 +71,7 @@ void ShowFolderContextMenu(FolderNode* node, POINT point, HTREEITEM item) {
     if (id == IDM_RENAME)
       PostMessageA(tree, TVM_EDITLABELA, 0, reinterpret_cast<LPARAM>(item));
     else if (id)
-      InvokeVerb(shellMenu.get(), id - FIRST_SHELL_COMMAND);
+      InvokeMenuVerb(shellMenu.get(), MainWindow, id - FIRST_SHELL_COMMAND);
   }
   if (SendToMenu) DestroySendToMenu(SendToMenu);
   SendToMenu = nullptr;

@@ -160,12 +160,7 @@ void InvokeFolderVerb(FolderNode* folder, HWND owner, UINT verb) {
     return;
   if (HMENU popup = CreatePopupMenu()) {
     if (SUCCEEDED(menu->QueryContextMenu(popup, 0, 1, LAST_CONTEXT_COMMAND, CMF_EXPLORE))) {
-      CMINVOKECOMMANDINFO invoke = {};
-      invoke.cbSize = sizeof invoke;
-      invoke.hwnd = owner;
-      invoke.lpVerb = MAKEINTRESOURCEA(verb);
-      invoke.nShow = SW_SHOWNORMAL;
-      menu->InvokeCommand(&invoke);
+      InvokeMenuVerb(menu, owner, verb);
     }
     DestroyMenu(popup);
   }

@@ -262,3 +262,12 @@ void FolderIcons(LPCITEMIDLIST absolute, const char* path, DWORD fileAttributes,
     InterlockedExchange64(&g_ordinaryFolderIcons,
                           ICONS_KNOWN | (LONG64(item->iSelectedImage) << 31) | LONG64(item->iImage));
 }
+
+HRESULT InvokeMenuVerb(IContextMenu* menu, HWND owner, UINT verb) {
+  CMINVOKECOMMANDINFO invoke = {};
+  invoke.cbSize = sizeof invoke;
+  invoke.hwnd = owner;
+  invoke.lpVerb = MAKEINTRESOURCEA(verb);
+  invoke.nShow = SW_SHOWNORMAL;
+  return menu->InvokeCommand(&invoke);
+}

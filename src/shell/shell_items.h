@@ -39,6 +39,9 @@ void* AllocZeroed(SIZE_T size);
 LPITEMIDLIST ConcatIdLists(LPCITEMIDLIST first, LPCITEMIDLIST second);
 LPITEMIDLIST CopyIdList(IMalloc* allocator, LPCITEMIDLIST list);
 void FreeIdList(LPITEMIDLIST list);
+// Runs |verb| (a command number as the menu's QueryContextMenu numbered it,
+// less its first id) of a shell context menu, owned by |owner|.
+HRESULT InvokeMenuVerb(IContextMenu* menu, HWND owner, UINT verb);
 
 // The system's small icons, shared with the shell, for tree items.
 HIMAGELIST SystemSmallIconList();
