@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/tree_items.h"
+#include "shell/ansi_paths.h"
 #include "shell/shell_items.h"
 
 namespace {
@@ -120,8 +121,9 @@ bool SearchBelow(HWND tree, HTREEITEM parent, const std::string& target) {
       SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
       return true;
     }
-    const bool leads = target.compare(0, path.size(), path) == 0 &&
-                       (path.back() == '\\' || (target.size() > path.size() && target[path.size()] == '\\'));
+    const bool leads =
+        target.compare(0, path.size(), path) == 0 &&
+        (EndsWithSeparator(path.c_str()) || (target.size() > path.size() && target[path.size()] == '\\'));
     if (leads) return SearchBelow(tree, item, target);
   }
   return false;
