@@ -53,8 +53,8 @@ ScratchCurrentUser::ScratchCurrentUser()
     : root_(std::string(SCRATCH_PARENT) + "\\" + std::to_string(GetCurrentProcessId())) {
   HKEY user = nullptr;
   const std::string scratch = root_ + "\\hkcu";
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, scratch.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                      nullptr, &user, nullptr) != ERROR_SUCCESS)
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, scratch.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                      &user, nullptr) != ERROR_SUCCESS)
     return;
   // The settings key is created below "Software".
   HKEY software = nullptr;
@@ -115,16 +115,21 @@ void PumpPending() {
 
 bool PumpWhile(bool (*busy)(const void* context), const void* context) {
   PumpPending();
-  // GetMessage as in the program's loop; the thread timer only wakes it to look again.
+  // GetMessage as in the program's loop; the thread timer wakes it to look
+  // again, and the question is asked only then, so that the loop costs what
+  // the program's own loop costs.
   UINT_PTR timer = SetTimer(nullptr, 0, WORKER_POLL_MS, nullptr);
   MSG msg;
   bool quit = false;
-  while (busy(context)) {
+  bool going = busy(context);
+  while (going) {
     if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
       quit = true;
       break;
     }
+    const bool tick = msg.message == WM_TIMER && !msg.hwnd && msg.wParam == timer;
     Dispatch(&msg);
+    if (tick) going = busy(context);
   }
   KillTimer(nullptr, timer);
   if (quit) return false;

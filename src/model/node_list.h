@@ -29,6 +29,7 @@ struct NodeList {
 
  protected:
   void Acquire();
+  bool AcquireIfUsed();
   void Release();
   FolderNode* SearchByIdList(LPCITEMIDLIST list, bool take);
 };

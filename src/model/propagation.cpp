@@ -88,18 +88,68 @@ void PropagateDelta(FolderNode* child, int64_t bytesDelta, int64_t allocatedDelt
   if (reached) RepaintNode(first, REPAINT_ANCESTORS);
 }
 
-void PropagateDeltaAlong(FolderNode* child, FolderNode* const* ancestors, size_t count, int64_t bytesDelta,
-                         int64_t allocatedDelta) {
-  FolderNode* const first = child;
-  bool reached = false;
-  for (size_t i = 0; i < count && IsFolderNode(child); ++i) {
-    FolderNode* parent = ancestors[i];
-    if (!IsFolderNode(parent)) break;
-    reached = true;
-    if (!AddToAncestor(child, parent, bytesDelta, allocatedDelta)) break;
-    child = parent;
+namespace {
+
+// How long an ancestor's total may lag behind the folders found below it.
+constexpr DWORD PENDING_LAG_MS = 100;
+
+}  // namespace
+
+void PendingPropagation::Add(FolderNode* child, int64_t bytesDelta, int64_t allocatedDelta,
+                             FolderNode* const* ancestors, size_t count) {
+  if (count == 0) return;
+  // The levels this child shares with the ones before it stay; the others
+  // are given what they are owed, from the bottom up.
+  size_t shared = 0;
+  while (shared < levels_.size() && shared < count && levels_[shared].node == ancestors[count - 1 - shared]) ++shared;
+  if (levels_.empty()) lastFlush_ = GetTickCount();
+  FlushFrom(shared);
+  for (size_t i = shared; i < count; ++i) levels_.push_back({ancestors[count - 1 - i], {}});
+  levels_.back().children.push_back({child, bytesDelta, allocatedDelta});
+  if (GetTickCount() - lastFlush_ >= PENDING_LAG_MS) Flush();
+}
+
+void PendingPropagation::FlushFrom(size_t top) {
+  while (levels_.size() > top) {
+    FlushLevel(levels_.size() - 1);
+    levels_.pop_back();
   }
-  if (reached) RepaintNode(first, REPAINT_ANCESTORS);
+  if (top == 0) lastFlush_ = GetTickCount();
+}
+
+void PendingPropagation::FlushLevel(size_t index) {
+  Level& level = levels_[index];
+  FolderNode* const node = level.node;
+  if (level.children.empty() || !IsFolderNode(node)) return;
+  int64_t bytes = 0;
+  int64_t allocated = 0;
+  bool added = false;
+  LockNode(node);
+  for (const Owed& owed : level.children) {
+    if (!IsFolderNode(owed.child)) continue;
+    added = true;
+    bytes += owed.bytes;
+    allocated += owed.allocated;
+    if ((owed.child->flags & SUBTREE_COMPLETE) && !owed.child->completionReported) {
+      owed.child->completionReported = 1;
+      node->subFoldersCalculated += 1;
+      FinishWhenAllReported(node);
+    }
+  }
+  node->subtreeBytes += bytes;
+  node->subtreeAllocated += allocated;
+  UnlockNode(node);
+  if (!added) return;
+  RepaintNode(node, REPAINT_ROW);
+  // The node's own completion, and the sums, are owed to the level above.
+  if (index == 0 || node->kind == NODE_DRIVE_ROOT) return;
+  std::vector<Owed>& above = levels_[index - 1].children;
+  if (!above.empty() && above.back().child == node) {
+    above.back().bytes += bytes;
+    above.back().allocated += allocated;
+  } else {
+    above.push_back({node, bytes, allocated});
+  }
 }
 
 void ResetCompleteness(FolderNode* node) {

@@ -20,7 +20,6 @@
 #include "shell/shell_items.h"
 
 namespace {
-
 // Attributes kept with each folder for the file commands.
 constexpr ULONG FOLDER_ATTRIBUTE_REQUEST = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANRENAME | SFGAO_CANDELETE |
                                            SFGAO_HASPROPSHEET | SFGAO_DROPTARGET | SFGAO_FILESYSTEM | SFGAO_FOLDER;
@@ -152,16 +151,6 @@ NewSubfolder AddSubfolder(FolderNode* parent, IShellFolder* folder, const WIN32_
   return added;
 }
 
-// Inserts the new subfolders' items in the order they were seen, each first,
-// as one insertion after another would have.
-void InsertNewSubfolders(FolderNode* parent, const std::vector<NewSubfolder>& added) {
-  std::vector<FolderItemInsertion> items;
-  items.reserve(added.size());
-  for (const NewSubfolder& child : added)
-    items.push_back({child.name.c_str(), child.icons.iImage, child.icons.iSelectedImage, child.node});
-  InsertSubfolderItems(Panes.mainTree, parent->mainItem, items.data(), items.size());
-}
-
 // Refreshes the times of a known subfolder from its parent's listing.
 void TakeEntryTimes(FolderNode* child, const WIN32_FIND_DATAA& entry) {
   child->created = entry.ftCreationTime;
@@ -169,6 +158,19 @@ void TakeEntryTimes(FolderNode* child, const WIN32_FIND_DATAA& entry) {
   child->lastWrite = entry.ftLastWriteTime;
   if (entry.ftLastWriteTime.dwHighDateTime == 0) child->lastWrite = entry.ftCreationTime;
   if (child->lastAccess.dwHighDateTime == 0) child->lastAccess = entry.ftCreationTime;
+}
+
+// The folder's shell folder.  Binding the absolute list from the desktop
+// binds every folder on the way down and asks the last one for this one; the
+// parent's folder, which the node keeps, is that last one.
+void BindListedFolder(FolderNode* node, IShellFolder** folder) {
+  *folder = nullptr;
+  if (node->parentFolder && node->relativeIdList &&
+      SUCCEEDED(node->parentFolder->BindToObject(node->relativeIdList, nullptr, IID_IShellFolder,
+                                                 reinterpret_cast<void**>(folder))) &&
+      *folder)
+    return;
+  FolderFromIdList(node->absoluteIdList, folder);
 }
 
 // The folder's path from its identifier list, ending in a backslash.
@@ -182,7 +184,9 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
 
   // The old children are taken under the lock: a stopped scan and its
   // successor may enumerate the same folder, and a list taken before the
-  // other one's insertions would add every subfolder a second time.
+  // other one's insertions would add every subfolder a second time.  A
+  // folder found by this scan may still wait for its own item.
+  if (IsFolderNode(node) && !node->mainItem) FlushTreeUpdates();
   LockNode(node);
   // The folder may have been removed while we waited; children inserted under
   // a vanished item would land at the top of the tree.
@@ -201,6 +205,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
   // The count follows every insertion and deletion of a child item under this
   // lock, so a folder counted without subfolders has no child items to list.
   if (node->subfolderCount > 0) {
+    FlushTreeUpdates();  // insertions under this folder still queued are children too
     for (HTREEITEM item = FirstChildItem(tree, node->mainItem); item; item = NextSiblingItem(tree, item)) {
       FolderNode* child = NodeFromItem(tree, item);
       if (IsFolderNode(child)) oldChildren.Append(child);
@@ -223,21 +228,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
     IShellFolder* folder = nullptr;  // bound at the first subfolder, once per enumeration
     bool folderTried = false;
     std::unique_ptr<EnumeratedSubfolders> enumerated;
-    // New items go to the tree a few at a time, so a folder of thousands of
-    // subfolders still fills in while it is listed.
-    constexpr size_t INSERTION_BATCH = 8;
-    std::vector<NewSubfolder> added;
-    std::vector<std::pair<FolderNode*, std::string>> queued;
     const size_t nameStart = std::strlen(path);
-    // Queued after their insertion, in the listing's order, so each queued
-    // folder has its tree item.
-    auto flush = [&] {
-      InsertNewSubfolders(node, added);
-      if (sink)
-        for (const auto& [child, childPath] : queued) sink->Add(child, childPath.c_str(), nameStart);
-      added.clear();
-      queued.clear();
-    };
     do {
       if (IsDotEntry(entry.cFileName)) continue;
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -261,8 +252,7 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
       if (childLength < 0 || childLength + 3 >= int(sizeof childPath)) continue;
       if (!folderTried) {
         folderTried = true;
-        // The shell binds by the names in the list, the names of this path.
-        FolderFromIdList(node->absoluteIdList, &folder);
+        BindListedFolder(node, &folder);
         if (folder) enumerated = std::make_unique<EnumeratedSubfolders>(folder);
       }
       if (!folder) continue;
@@ -287,8 +277,8 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
         if (descendKnown) {
           toReset.push_back(existing);
           TakeEntryTimes(existing, entry);
-          queued.push_back({existing, childPath});
-          SetHasChildren(tree, existing->mainItem, 1);
+          if (sink) sink->Add(existing, childPath, nameStart);
+          SetNodeHasChildren(tree, existing, 1);
         }
         FreeIdList(absolute);
         FreeIdList(relative);
@@ -299,12 +289,11 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
       LPITEMIDLIST tail = reinterpret_cast<LPITEMIDLIST>(reinterpret_cast<BYTE*>(absolute) + IdListSize(absolute) -
                                                          IdListSize(relative));
       FreeIdList(relative);
-      added.push_back(AddSubfolder(node, folder, entry, childPath, absolute, tail, attributes));
-      queued.push_back({added.back().node, childPath});
-      if (added.size() == INSERTION_BATCH) flush();
+      const NewSubfolder added = AddSubfolder(node, folder, entry, childPath, absolute, tail, attributes);
+      InsertSubfolderItem(tree, node, {added.name.c_str(), added.icons.iImage, added.icons.iSelectedImage, added.node});
+      if (sink) sink->Add(added.node, childPath, nameStart);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
-    flush();
     enumerated.reset();
     if (folder) folder->Release();
   }
@@ -313,10 +302,10 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
   // A finished folder that found a new subfolder is finished no longer.
   bool unfinished = false;
   if (node->subfolderCount == 0) {
-    SetHasChildren(tree, node->mainItem, 0);
+    SetNodeHasChildren(tree, node, 0);
     node->flags |= SUBTREE_COMPLETE;
   } else {
-    SetHasChildren(tree, node->mainItem, 1);
+    SetNodeHasChildren(tree, node, 1);
     unfinished = (node->flags & SUBTREE_COMPLETE) && node->subFoldersCalculated < node->subfolderCount;
   }
   node->scanState = SCAN_DONE;
@@ -326,8 +315,11 @@ int ListFolder(FolderNode* node, const char* path, uint32_t clusterSize, ChildSi
   if (unfinished) WithdrawCompletion(node);
   for (FolderNode* child : toReset) ResetCompleteness(child);
 
-  // Whatever was not seen again no longer exists (or none was, when listing failed).
-  while (FolderNode* gone = oldChildren.PopFront()) DeleteNodeItem(Panes.mainTree, gone);
+  // Whatever was not seen again no longer exists (or none was, when listing
+  // failed); it goes after the updates already made.
+  FolderNode* gone = oldChildren.PopFront();
+  if (gone) FlushTreeUpdates();
+  for (; gone; gone = oldChildren.PopFront()) DeleteNodeItem(Panes.mainTree, gone);
 
   RepaintNode(node, REPAINT_ITEM | REPAINT_ROW);
   return result;
@@ -441,23 +433,31 @@ int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
   std::string path;
   int result = 0;
   bool first = true;
+  PendingPropagation pending;
   while (walk.Next(&current, &path)) {
     if (IsFolderNode(current)) {
+      // A folder with known subfolders may take completions back from its
+      // ancestors, and a folder that cannot be listed leaves them: either
+      // comes after the earlier folders' deltas and completions have arrived.
+      if (current->subfolderCount != 0) pending.Flush();
       OwnDelta delta = {0, 0};
       result =
           (first && !startListable) ? 0 : ListFolder(current, path.c_str(), clusterSize, &walk, descendKnown, &delta);
       if (result) {
         const std::vector<FolderNode*>& ancestors = walk.Ancestors();
-        PropagateDeltaAlong(current, ancestors.data(), ancestors.size(), delta.bytes, delta.allocated);
+        pending.Add(current, delta.bytes, delta.allocated, ancestors.data(), ancestors.size());
       } else {
+        pending.Flush();
         if (current == start) start = nullptr;
         if (current->kind == NODE_DRIVE_ROOT) break;
+        FlushTreeUpdates();
         DeleteNodeItem(Panes.mainTree, current);  // vanished, or cannot be listed
       }
     }
     first = false;
     if (worker && worker->stopRequested) break;
   }
+  pending.Flush();
   // Resetting a known subfolder marked every ancestor as being scanned until
   // completions come back up; on a drive not wholly scanned they never would,
   // so those above the start are done again once this scan is over (the lock
@@ -467,6 +467,7 @@ int ScanSubtree(FolderNode* node, bool descendKnown, WorkerRecord* worker) {
     if (IsFolderNode(ancestor) && ancestor->scanState == SCAN_RUNNING) ancestor->scanState = SCAN_DONE;
     UnlockNode(ancestor);
   }
+  FlushTreeUpdates();  // the branch is sorted and shown whole
   if (IsFolderNode(start)) {
     start->scanState = SCAN_DONE;
     ResortBranch(Panes.mainTree, start->mainItem);
@@ -486,9 +487,11 @@ int ScanOneLevel(FolderNode* node) {
     LockNode(node);
     node->scanState = SCAN_DONE;
     UnlockNode(node);
+    FlushTreeUpdates();
     ResortBranch(Panes.mainTree, node->mainItem);
     AlignListTop();
   } else {
+    FlushTreeUpdates();
     DeleteNodeItem(Panes.mainTree, node);
   }
   return result;

@@ -56,12 +56,6 @@ HTREEITEM InsertFolderItemWithButton(HWND tree, HTREEITEM parent, const char* te
   return SendInsertion(tree, &insert);
 }
 
-void InsertFolderItemsWithButtons(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count) {
-  for (size_t i = 0; i < count; ++i)
-    items[i].node->mainItem =
-        InsertFolderItemWithButton(tree, parent, items[i].text, items[i].image, items[i].selectedImage, items[i].node);
-}
-
 FolderNode* ParentNode(HWND tree, HTREEITEM item) { return NodeFromItem(tree, ParentItem(tree, item)); }
 
 void ItemText(HWND tree, HTREEITEM item, char* out, int size) {

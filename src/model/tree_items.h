@@ -15,15 +15,13 @@ HTREEITEM InsertFolderItem(HWND tree, HTREEITEM parent, const char* text, int im
 HTREEITEM InsertFolderItemWithButton(HWND tree, HTREEITEM parent, const char* text, int image, int selectedImage,
                                      FolderNode* node);
 
-// One item of InsertFolderItemsWithButtons; |node->mainItem| receives the item.
+// A subfolder's item as InsertFolderItemWithButton inserts it; |node->mainItem| receives the item.
 struct FolderItemInsertion {
   const char* text;
   int image;
   int selectedImage;
   FolderNode* node;
 };
-// InsertFolderItemWithButton for each in order, on the calling thread.
-void InsertFolderItemsWithButtons(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count);
 
 inline HTREEITEM TreeNext(HWND tree, HTREEITEM item, UINT code) {
   return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));

@@ -45,6 +45,7 @@ struct Subclassed {
   bool findPair;
   int depth;   // tree messages being handled, nested
   int frozen;  // open freezes of the tree's drawing
+  HWND list;   // a tree's detail list, once looked up
 };
 constexpr int SUBCLASS_SLOTS = 8;
 Subclassed g_subclassed[SUBCLASS_SLOTS];
@@ -71,7 +72,15 @@ bool IsFindPair(HWND tree) {
   if (const Subclassed* entry = SubclassedEntry(tree)) return entry->findPair;
   return GetPropA(tree, FIND_PAIR_PROPERTY) != nullptr;
 }
-HWND ListOf(HWND tree) { return GetDlgItem(tree, DETAIL_LIST_ID); }
+// GetDlgItem asks the window server for the tree's children, and the list is
+// looked up after every message that may move rows: the answer is kept.
+HWND ListOf(HWND tree) {
+  Subclassed* entry = SubclassedEntry(tree);
+  if (entry && entry->list && IsWindow(entry->list)) return entry->list;
+  HWND list = GetDlgItem(tree, DETAIL_LIST_ID);
+  if (entry) entry->list = list;
+  return list;
+}
 
 void ResetNameWidth() {
   if (ResetNameWidthHook) ResetNameWidthHook();
@@ -483,7 +492,7 @@ void Subclass(HWND window, WNDPROC procedure) {
   auto old = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
   SetPropA(window, OLD_PROC_PROPERTY, reinterpret_cast<HANDLE>(old));
   if (Subclassed* entry = SubclassedEntry(nullptr))
-    *entry = {window, old, GetPropA(window, FIND_PAIR_PROPERTY) != nullptr, 0, 0};
+    *entry = {window, old, GetPropA(window, FIND_PAIR_PROPERTY) != nullptr, 0, 0, nullptr};
 }
 
 HTREEITEM StartItem(HWND tree) {

@@ -1,9 +1,14 @@
 #include "pane/pane_controls.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "model/folder_node.h"
+#include "model/node_removal.h"
 #include "model/tree_items.h"
 
 PaneControls Panes = {};
@@ -18,21 +23,51 @@ namespace {
 HTREEITEM ActiveItemOf(FolderNode* node) { return FindResultsMode ? node->findItem : node->mainItem; }
 
 constexpr char RELAY_CLASS[] = "PelvanorRepaintRelay";
-// wParam: the REPAINT_ flags; lParam: the FolderNode (records outlive the queue).
-constexpr UINT WM_REPAINT_NODE = WM_APP + 0x41;
-// wParam: 0; lParam: the SubfolderBatch, which the sender keeps until the reply.
-constexpr UINT WM_INSERT_SUBFOLDERS = WM_APP + 0x42;
-
-struct SubfolderBatch {
-  HWND tree;
-  HTREEITEM parent;
-  const FolderItemInsertion* items;
-  size_t count;
-  bool inserted;
-};
+// Posted when the first of a run of tree updates is queued, and while a
+// worker waits for them.
+constexpr UINT WM_TREE_UPDATES = WM_APP + 0x41;
 
 HWND g_relay = nullptr;
 DWORD g_relayThread = 0;
+
+bool OffRelayThread() { return g_relay && GetCurrentThreadId() != g_relayThread; }
+
+// A worker's change to the main tree, carried out in order on the thread
+// that owns the tree.  The worker goes on listing meanwhile; it waits only
+// when it must read what it changed (FlushTreeUpdates).
+struct TreeUpdate {
+  enum Kind : uint8_t { INSERT, HAS_CHILDREN, REPAINT } kind;
+  HWND tree;
+  FolderNode* node;    // the new subfolder (INSERT), else the folder changed
+  FolderNode* parent;  // INSERT only
+  int value;           // the flag (HAS_CHILDREN), the REPAINT_ flags (REPAINT)
+  int image;
+  int selectedImage;
+  std::string text;
+};
+
+// Beyond this many waiting updates a worker waits for them, so that a slow
+// interface thread slows the scan instead of gathering a backlog.
+constexpr size_t TREE_UPDATES_MAX = 1024;
+
+struct TreeUpdateQueue {
+  TreeUpdateQueue() {
+    InitializeCriticalSection(&lock);
+    caughtUp = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  }
+  CRITICAL_SECTION lock;
+  std::deque<TreeUpdate> waiting;
+  uint64_t queued = 0;   // updates ever queued
+  uint64_t applied = 0;  // of those, carried out
+  int waiters = 0;       // workers waiting for |applied| to reach a count
+  HANDLE caughtUp;       // set after a round while workers wait
+  bool wakePosted = false;
+};
+
+TreeUpdateQueue& Updates() {
+  static TreeUpdateQueue queue;
+  return queue;
+}
 
 // Invalidates the rows of |node|'s ancestors up to its drive root, stopping
 // at the first one already in |*done| (its own ancestors are done too).
@@ -94,24 +129,130 @@ void QueueAncestorRepaint(HWND relay, FolderNode* node) {
   if (!g_ancestorTimer) RepaintQueuedAncestors(relay);
 }
 
+// A subfolder whose parent's item went away before its own was inserted is
+// retired as node removal would have retired it: it never had an item.
+void ApplyInsertion(const TreeUpdate& update) {
+  FolderNode* child = update.node;
+  if (IsFolderNode(update.parent) && update.parent->mainItem) {
+    child->mainItem = InsertFolderItemWithButton(update.tree, update.parent->mainItem, update.text.c_str(),
+                                                 update.image, update.selectedImage, child);
+    return;
+  }
+  child->magic = 0;
+  RetiredNodes.Append(child);
+}
+
+void ApplyTreeUpdate(const TreeUpdate& update) {
+  switch (update.kind) {
+    case TreeUpdate::INSERT:
+      ApplyInsertion(update);
+      break;
+    case TreeUpdate::HAS_CHILDREN:
+      if (IsFolderNode(update.node)) SetHasChildren(update.tree, update.node->mainItem, update.value);
+      break;
+    case TreeUpdate::REPAINT:
+      RepaintNow(update.node, UINT(update.value) & ~REPAINT_ANCESTORS);
+      if (update.value & REPAINT_ANCESTORS) QueueAncestorRepaint(g_relay, update.node);
+      break;
+  }
+}
+
+// Carries out the waiting updates in order, one at a time; with |roundMs|,
+// stops after that long and leaves the rest for the next round.
+void ApplyTreeUpdates(DWORD roundMs = 0) {
+  TreeUpdateQueue& queue = Updates();
+  const DWORD start = GetTickCount();
+  for (;;) {
+    EnterCriticalSection(&queue.lock);
+    if (queue.waiting.empty()) {
+      LeaveCriticalSection(&queue.lock);
+      return;
+    }
+    TreeUpdate update = std::move(queue.waiting.front());
+    queue.waiting.pop_front();
+    LeaveCriticalSection(&queue.lock);
+    ApplyTreeUpdate(update);
+    EnterCriticalSection(&queue.lock);
+    queue.applied += 1;
+    LeaveCriticalSection(&queue.lock);
+    if (roundMs && GetTickCount() - start >= roundMs) return;
+  }
+}
+
+// A scan makes updates far faster than anyone reads them, and every message
+// to the interface thread is a round trip through the window server under
+// Wine.  So the first update of a run posts one wake; from then on the
+// updates are carried out in rounds of a few milliseconds on a timer, with
+// painting and input between them, or one round after another while a worker
+// waits for them.  The run ends at a round that finds nothing waiting.
+constexpr UINT_PTR UPDATES_TIMER = 2;
+constexpr UINT UPDATES_INTERVAL_MS = 30;
+constexpr DWORD UPDATES_ROUND_MS = 15;
+
+void ApplyUpdatesRound(HWND relay) {
+  TreeUpdateQueue& queue = Updates();
+  ApplyTreeUpdates(UPDATES_ROUND_MS);
+  EnterCriticalSection(&queue.lock);
+  const bool idle = queue.waiting.empty();
+  const bool hurried = !idle && queue.waiters > 0;
+  if (idle) queue.wakePosted = false;
+  if (queue.waiters > 0) SetEvent(queue.caughtUp);
+  LeaveCriticalSection(&queue.lock);
+  if (idle)
+    KillTimer(relay, UPDATES_TIMER);
+  else if (!hurried || !PostMessageA(relay, WM_TREE_UPDATES, 0, 0))
+    SetTimer(relay, UPDATES_TIMER, UPDATES_INTERVAL_MS, nullptr);
+}
+
+// Waits until the interface thread has carried out every update queued so
+// far (from |queue|'s lock, which the caller holds and this releases).
+void WaitForUpdates(TreeUpdateQueue& queue) {
+  const uint64_t target = queue.queued;
+  if (queue.applied >= target) {
+    LeaveCriticalSection(&queue.lock);
+    return;
+  }
+  queue.waiters += 1;
+  ResetEvent(queue.caughtUp);
+  queue.wakePosted = true;
+  LeaveCriticalSection(&queue.lock);
+  PostMessageA(g_relay, WM_TREE_UPDATES, 0, 0);
+  for (;;) {
+    // The relay goes with the interface at exit; nobody is left to wait for.
+    const bool woken = WaitForSingleObject(queue.caughtUp, 100) == WAIT_OBJECT_0;
+    EnterCriticalSection(&queue.lock);
+    const bool done = queue.applied >= target || !IsWindow(g_relay);
+    if (!done && woken) ResetEvent(queue.caughtUp);
+    if (done) queue.waiters -= 1;
+    LeaveCriticalSection(&queue.lock);
+    if (done) return;
+  }
+}
+
+void QueueTreeUpdate(TreeUpdate&& update) {
+  TreeUpdateQueue& queue = Updates();
+  EnterCriticalSection(&queue.lock);
+  queue.waiting.push_back(std::move(update));
+  queue.queued += 1;
+  if (queue.waiting.size() >= TREE_UPDATES_MAX) {
+    WaitForUpdates(queue);
+    return;
+  }
+  const bool wake = !queue.wakePosted;
+  queue.wakePosted = true;
+  LeaveCriticalSection(&queue.lock);
+  if (wake) PostMessageA(g_relay, WM_TREE_UPDATES, 0, 0);
+}
+
 LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_REPAINT_NODE: {
-      auto* node = reinterpret_cast<FolderNode*>(lParam);
-      const auto what = static_cast<UINT>(wParam);
-      RepaintNow(node, what & ~REPAINT_ANCESTORS);
-      if (what & REPAINT_ANCESTORS) QueueAncestorRepaint(window, node);
-      return 0;
-    }
     case WM_TIMER:
       if (wParam == ANCESTOR_TIMER) RepaintQueuedAncestors(window);
+      if (wParam == UPDATES_TIMER) ApplyUpdatesRound(window);
       return 0;
-    case WM_INSERT_SUBFOLDERS: {
-      auto* batch = reinterpret_cast<SubfolderBatch*>(lParam);
-      InsertFolderItemsWithButtons(batch->tree, batch->parent, batch->items, batch->count);
-      batch->inserted = true;
+    case WM_TREE_UPDATES:
+      ApplyUpdatesRound(window);
       return 0;
-    }
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
@@ -164,22 +305,45 @@ void ResortBranch(HWND tree, HTREEITEM start) {
 }
 
 void RepaintNode(FolderNode* node, UINT what) {
-  if (g_relay && GetCurrentThreadId() != g_relayThread &&
-      PostMessageA(g_relay, WM_REPAINT_NODE, what, reinterpret_cast<LPARAM>(node)))
+  if (OffRelayThread()) {
+    QueueTreeUpdate({TreeUpdate::REPAINT, nullptr, node, nullptr, int(what), 0, 0, std::string()});
     return;
+  }
   RepaintNow(node, what);
 }
 
-void InsertSubfolderItems(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count) {
-  if (count == 0) return;
-  // The relay's thread owns the tree, so its insertions are the ones the
-  // worker's messages would have made, in the same order.
-  if (g_relay && GetCurrentThreadId() != g_relayThread && GetWindowThreadProcessId(tree, nullptr) == g_relayThread) {
-    SubfolderBatch batch = {tree, parent, items, count, false};
-    SendMessageA(g_relay, WM_INSERT_SUBFOLDERS, 0, reinterpret_cast<LPARAM>(&batch));
-    if (batch.inserted) return;
+// The relay's thread owns the tree, so the updates it carries out are the
+// messages the worker would have sent, in the same order; only the worker
+// no longer waits for each.
+bool QueuesFor(HWND tree) { return OffRelayThread() && GetWindowThreadProcessId(tree, nullptr) == g_relayThread; }
+
+void InsertSubfolderItem(HWND tree, FolderNode* parent, const FolderItemInsertion& item) {
+  if (QueuesFor(tree)) {
+    QueueTreeUpdate({TreeUpdate::INSERT, tree, item.node, parent, 0, item.image, item.selectedImage, item.text});
+    return;
   }
-  InsertFolderItemsWithButtons(tree, parent, items, count);
+  if (IsFolderNode(parent))
+    item.node->mainItem =
+        InsertFolderItemWithButton(tree, parent->mainItem, item.text, item.image, item.selectedImage, item.node);
+}
+
+void SetNodeHasChildren(HWND tree, FolderNode* node, int flag) {
+  if (QueuesFor(tree)) {
+    QueueTreeUpdate({TreeUpdate::HAS_CHILDREN, tree, node, nullptr, flag, 0, 0, std::string()});
+    return;
+  }
+  if (IsFolderNode(node)) SetHasChildren(tree, node->mainItem, flag);
+}
+
+void FlushTreeUpdates() {
+  if (!g_relay) return;
+  if (!OffRelayThread()) {
+    ApplyTreeUpdates();
+    return;
+  }
+  TreeUpdateQueue& queue = Updates();
+  EnterCriticalSection(&queue.lock);
+  WaitForUpdates(queue);
 }
 
 void StartRepaintRelay() {
@@ -195,9 +359,19 @@ void StartRepaintRelay() {
 
 void DiscardQueuedRepaints() {
   if (!g_relay || GetCurrentThreadId() != g_relayThread) return;
-  MSG msg;
-  while (PeekMessageA(&msg, g_relay, WM_REPAINT_NODE, WM_REPAINT_NODE, PM_REMOVE)) {
-  }
+  TreeUpdateQueue& queue = Updates();
+  EnterCriticalSection(&queue.lock);
+  std::deque<TreeUpdate> dropped;
+  dropped.swap(queue.waiting);
+  queue.applied += dropped.size();  // nobody waits for them any longer
+  if (queue.waiters > 0) SetEvent(queue.caughtUp);
+  LeaveCriticalSection(&queue.lock);
+  // Subfolders never inserted are freed with the retired records.
+  for (const TreeUpdate& update : dropped)
+    if (update.kind == TreeUpdate::INSERT && IsFolderNode(update.node)) {
+      update.node->magic = 0;
+      RetiredNodes.Append(update.node);
+    }
   // The gathered nodes may be among the records about to be freed.
   if (!g_ancestorNodes.empty()) g_ancestorsOfAll = true;
   g_ancestorNodes.clear();

@@ -37,23 +37,29 @@ void InvalidateNodeItem(FolderNode* node);
 constexpr UINT REPAINT_ROW = 0x1;        // the node's detail row
 constexpr UINT REPAINT_ITEM = 0x2;       // the node's tree item
 constexpr UINT REPAINT_ANCESTORS = 0x4;  // the rows of its ancestors up to its drive root
-// The repaints of |what| for |node|.  From another thread they are posted to
-// the user-interface thread, which answers the row questions on its own
-// controls, so the worker waits for no tree message, and repaints the rows of
-// ancestors gathered a tenth of a second later; on the user-interface thread
-// (or before the relay exists) they happen at once.
+// The repaints of |what| for |node|.  From another thread they join the
+// worker's tree updates below; the user-interface thread answers the row
+// questions on its own controls and repaints the rows of ancestors gathered a
+// tenth of a second later.  On the user-interface thread (or before the relay
+// exists) they happen at once.
 void RepaintNode(FolderNode* node, UINT what);
 struct FolderItemInsertion;
 
-// The new subfolder items of one listing, inserted under |parent| of |tree|
-// as InsertFolderItemsWithButtons does.  From another thread the relay
-// inserts them all on the user-interface thread in one sent message, so the
-// worker waits once for a folder instead of once for each subfolder.
-void InsertSubfolderItems(HWND tree, HTREEITEM parent, const FolderItemInsertion* items, size_t count);
-// Creates the relay that RepaintNode posts to; user-interface thread only.
+// Changes a scan makes to the main tree.  From another thread they are queued
+// for the user-interface thread, which owns the tree, and carried out there in
+// the order they were made, while the worker goes on; a new subfolder's
+// |mainItem| is set once its item is in.  On the user-interface thread they
+// happen at once.
+void InsertSubfolderItem(HWND tree, FolderNode* parent, const FolderItemInsertion& item);
+void SetNodeHasChildren(HWND tree, FolderNode* node, int flag);
+// Returns once every queued update has been carried out, so the caller can
+// read the tree it changed.
+void FlushTreeUpdates();
+// Creates the relay that carries out the queued updates; user-interface thread only.
 void StartRepaintRelay();
-// Drops the repaints still queued, before retired records are freed; the
-// gathered ancestors' rows become one repaint of the whole list.
+// Drops the updates still queued, before retired records are freed (the
+// subfolders never inserted are retired with them); the gathered ancestors'
+// rows become one repaint of the whole list.
 void DiscardQueuedRepaints();
 
 // Sets the active list's top entry to the tree's first visible item.
