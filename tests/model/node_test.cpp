@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 
 #include "app/process_state.h"
 #include "model/node_list.h"
@@ -198,6 +199,15 @@ TEST_F(PairedRemoval, NothingIsInsertedUnderABranchBeingDeleted) {
   }
   EXPECT_EQ(nullptr, late.result) << "the item would outlive its parent";
   EXPECT_EQ(std::vector<std::string>{"c"}, ChildTexts(Panes.mainTree, start->mainItem));
+
+  // A subfolder a scan found under c waits in the worker's queue while c goes.
+  FolderNode* c = Child("c");
+  FolderNode* orphan = CreateFolderNode();
+  std::thread([&] { InsertSubfolderItem(Panes.mainTree, c, {"orphan", 0, 0, orphan}); }).join();
+  DeleteNodeItem(Panes.mainTree, c);
+  FlushTreeUpdates();
+  EXPECT_TRUE(Retired(orphan) && !IsFolderNode(orphan) && !orphan->mainItem);
+  EXPECT_EQ(std::vector<std::string>{}, ChildTexts(Panes.mainTree, start->mainItem));
   EXPECT_EQ(nullptr, NextSiblingItem(Panes.mainTree, TopItem(Panes.mainTree))) << "nothing at the top but the drives";
 }
 
