@@ -113,11 +113,14 @@ enum ShellStep {
   STEP_COUNT
 };
 
+// The scan itself makes the calls marked "*" only where an ordinary folder
+// does not do: it puts paths and absolute lists together itself, binds a
+// folder from its parent's, and asks for a plain folder's icons once a run.
 const char* const STEP_NAMES[STEP_COUNT] = {
-    "listing (FindFirstFileA/FindNextFileA)", "SHGetPathFromIDListA",       "bind folder (FolderFromPath)",
+    "listing (FindFirstFileA/FindNextFileA)", "* SHGetPathFromIDListA",     "* bind folder from the desktop",
     "relative id list + attributes (parse)",  "the same from EnumObjects",
-    "absolute id list + attributes",          "display name (GetDisplayNameOf)",
-    "icons (SHGetFileInfoA, 2 indexes)",
+    "* absolute id list + attributes",        "display name (GetDisplayNameOf)",
+    "* icons (SHGetFileInfoA, 2 indexes)",
 };
 
 struct ShellTimes {
