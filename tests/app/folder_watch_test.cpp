@@ -29,7 +29,7 @@ class FolderWatch : public MainWindowTest {
   }
 };
 
-TEST_F(FolderWatch, FilesMadeGrownAndDeletedReachTheTotalsAlsoAfterARefreshAndFoldersGoneFromDiskLeaveTheTree) {
+TEST_F(FolderWatch, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTotalsAlsoAfterARefresh) {
   FolderNode* a = Child("a");
   SelectWatched(a);
   const int64_t startTotal = start->subtreeBytes + start->ownBytes;
@@ -57,22 +57,9 @@ TEST_F(FolderWatch, FilesMadeGrownAndDeletedReachTheTotalsAlsoAfterARefreshAndFo
   EXPECT_TRUE(IsWatched(a) && IsWatched(start));
   temp.MakeFile("a\\after-refresh.bin", 10);
   EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2; }));
-
-  FolderNode* b = Child("b");
-  RemoveRecursively(Widen(temp.Path("b")));
-  SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b->mainItem));
-  EXPECT_FALSE(IsFolderNode(b)) << "a folder selected after it has gone leaves at once";
-  EXPECT_EQ(nullptr, Child("b"));
-
-  SelectWatched(a);
-  RemoveRecursively(Widen(temp.Path("a")));
-  EXPECT_TRUE(PumpUntil([&] { return !IsFolderNode(a); }));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.Path("a").c_str())) << "the watch let it go";
-  EXPECT_EQ(1, start->subfolderCount);
-  EXPECT_EQ(nullptr, Child("a"));
 }
 
-TEST_F(FolderWatch, ThreeSelectionsInTurnKeepTheLastTwoWatchedAndAWatchWhoseFoldersLeftTheTreeEnds) {
+TEST_F(FolderWatch, ThreeSelectionsInTurnKeepTheLastTwoWatched) {
   FolderNode *a = Child("a"), *b = Child("b"), *c = Child("c");
   SelectWatched(a);
   Select(b);
@@ -90,11 +77,28 @@ TEST_F(FolderWatch, ThreeSelectionsInTurnKeepTheLastTwoWatchedAndAWatchWhoseFold
   temp.MakeFile("b\\watched.bin", 10);
   EXPECT_TRUE(PumpUntil([&] { return b->fileCount == 2; }));
   EXPECT_EQ(1, a->fileCount) << "a is no longer watched";
+}
 
-  // c's watcher, with the start folder as c's parent, is still running (as
-  // the previous one) once the folder above the start is selected; then the
-  // branch leaves the tree while its folders stay on disk and change.
-  SelectWatched(ParentNode(Panes.mainTree, start->mainItem));
+TEST_F(FolderWatch, FoldersGoneFromDiskLeaveTheTreeWhenSelectedOrWatched) {
+  FolderNode *a = Child("a"), *b = Child("b");
+  RemoveRecursively(Widen(temp.Path("b")));
+  SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b->mainItem));
+  EXPECT_FALSE(IsFolderNode(b)) << "a folder selected after it has gone leaves at once";
+  EXPECT_EQ(nullptr, Child("b"));
+
+  SelectWatched(a);
+  RemoveRecursively(Widen(temp.Path("a")));
+  EXPECT_TRUE(PumpUntil([&] { return !IsFolderNode(a); }));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.Path("a").c_str())) << "the watch let it go";
+  EXPECT_EQ(1, start->subfolderCount);
+  EXPECT_EQ(nullptr, Child("a"));
+}
+
+TEST_F(FolderWatch, AWatchWhoseFoldersLeftTheTreeEndsWhenAsked) {
+  // b's watcher takes the start folder as b's parent, and is still running
+  // (as the previous one) once the folder above the start is selected.
+  for (FolderNode* node : {Child("a"), Child("b"), ParentNode(Panes.mainTree, start->mainItem)}) SelectWatched(node);
+  // The branch leaves the tree while its folders stay on disk and change.
   SendMessageA(Panes.mainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(start->mainItem));
   temp.MakeFile("in-parent.bin", 1);
   PumpFor(200);
