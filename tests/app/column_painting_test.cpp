@@ -1,26 +1,10 @@
-// The detail columns as the real main window paints them, pixel by pixel,
-// over a scanned folder whose sizes have the widest texts: every value stays
-// inside its own cell whatever the size display, and a first column narrowed
-// by the horizontal scroll bar shows the start of its values, never other digits.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-#include <commctrl.h>
-
+// Detail values painted by the real main window stay inside their cells, narrowed ones showing their start.
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "model/tree_items.h"
 #include "pane/column_info.h"
-#include "pane/columns.h"
-#include "pane/pane_controls.h"
 #include "pane/row_painter.h"
-#include "resource.h"
-#include "settings/settings_record.h"
 #include "support/column_header.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 

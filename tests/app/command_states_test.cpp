@@ -1,18 +1,7 @@
-// Which commands the menu offers for the top node, a drive root and an
-// ordinary folder, and while a scan runs.
-#include <gtest/gtest.h>
-
-#include <string>
-
+// Which commands the menu offers for the top node, a drive root, a folder and while a scan runs.
 #include "app/command_states.h"
-#include "app/process_state.h"
-#include "model/folder_node.h"
 #include "model/scan_control.h"
 #include "model/worker_table.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
-#include "settings/settings_record.h"
-#include "support/dialog_answerer.h"
 #include "support/node_lock_holder.h"
 #include "support/main_window_test.h"
 

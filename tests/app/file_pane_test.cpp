@@ -1,16 +1,6 @@
-// The file pane on the real main window: the shell's view of the current
-// folder, its view mode kept across folders, hiding and restarts, and its
-// menus in the menu bar while it has the focus.
-#include <gtest/gtest.h>
-
-#include <string>
-
+// The file pane on the real main window: the shell's view of the current folder, its mode and menus.
 #include "app/file_pane.h"
-#include "model/folder_node.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -28,7 +18,7 @@ class FilePane : public MainWindowTest {
   }
 };
 
-TEST_F(FilePane, FollowsTheCurrentFolderInItsMode) {
+TEST_F(FilePane, FollowsTheCurrentFolderInItsModeAndMergesItsMenusWhileItHasTheFocus) {
   temp.Make({"start", "start\\one.bin:10", "start\\two.bin:20", "start\\sub", "start\\sub\\three.bin:30"});
   Open("start");
   ASSERT_TRUE(FilePaneViewWindow()) << "the pane shows on the first run";
@@ -39,8 +29,7 @@ TEST_F(FilePane, FollowsTheCurrentFolderInItsMode) {
   Command(IDM_FILE_PANE_DETAILS);
   EXPECT_EQ(4u, FilePaneViewMode());
   EXPECT_TRUE(Details());
-  EXPECT_EQ(BST_CHECKED,
-            SendDlgItemMessageA(window, IDC_TOOLBAR, TB_ISBUTTONCHECKED, IDM_FILE_PANE_DETAILS, 0) ? 1 : 0);
+  EXPECT_TRUE(SendDlgItemMessageA(window, IDC_TOOLBAR, TB_ISBUTTONCHECKED, IDM_FILE_PANE_DETAILS, 0));
 
   Command(IDM_EXPAND_ONE_LEVEL);
   HWND before = FilePaneViewWindow();
@@ -57,11 +46,8 @@ TEST_F(FilePane, FollowsTheCurrentFolderInItsMode) {
 
   Restart();
   EXPECT_EQ(4u, FilePaneViewMode()) << "the mode survives a restart";
-}
+  Command(IDM_FILE_PANE_LIST);
 
-TEST_F(FilePane, MenusMergeWhileTheViewHasTheFocus) {
-  temp.Make({"start", "start\\one.bin:10"});
-  Open("start");
   ASSERT_TRUE(ViewList());
   SetFocus(ViewList());
   PumpMessages();

@@ -1,21 +1,11 @@
-// Change notifications in the real main window on real folders: with no
-// monitor driver, the selected folder and its parent follow the disk alone.
-#include <gtest/gtest.h>
-
-#include <string>
+// Without a monitor driver, the selected folder and its parent follow the disk through change notifications.
 #include <tuple>
 
-#include "model/folder_node.h"
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
 #include "model/scanner.h"
-#include "model/tree_items.h"
 #include "model/worker_table.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 

@@ -1,45 +1,17 @@
-// The popup menu over a column of the folder pane, and the disk information
-// it opens over the main window, as the user reads it.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-#include <commctrl.h>
-
+// The popup menu over a column of the folder pane, and the disk information it opens.
 #include <map>
-#include <string>
 
 #include "app/disk_info_dialog.h"
 #include "app/pane_popup.h"
-#include "app/process_state.h"
-#include "app/resource_text.h"
 #include "app/window_layout.h"
-#include "model/folder_node.h"
-#include "model/tree_items.h"
-#include "pane/pane_controls.h"
 #include "pane/status_text.h"
-#include "resource.h"
-#include "support/dialog_answerer.h"
 #include "support/fixed_geometry.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
 // Far longer than a command takes to arrive; it only ends a failing test.
 constexpr DWORD DIALOG_LIMIT_MS = 10000;
-
-TEST(PanePopup, EntriesNameTheColumnUnderTheMouse) {
-  HMENU menu = BuildPanePopup(3);
-  ASSERT_NE(nullptr, menu);
-  const UINT expected[] = {IDM_DISK_INFORMATION, 0, IDM_FOLDER_DETAILS_PAGE_FIRST + 3, 0, IDM_FIND_FOLDERS,
-                           IDM_TAG_FOLDERS};
-  ASSERT_EQ(6, GetMenuItemCount(menu));
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(expected[i], GetMenuItemID(menu, i)) << "entry " << i;
-  char text[128] = "";
-  GetMenuStringA(menu, 2, text, sizeof text, MF_BYPOSITION);
-  EXPECT_EQ(Narrow(L"文件夹详细资料(&D)..."), text);
-  DestroyMenu(menu);
-}
 
 POINT Centre(HWND window) {
   RECT rect = {};
@@ -72,7 +44,18 @@ std::string PartText(int part) {
   return text;
 }
 
-TEST_F(DiskInformation, TheStatusBarAndTheDialogFromADetailRowOrBlankTreeSpaceShowTheDrivesNumbers) {
+TEST_F(DiskInformation, PopupEntriesNameTheColumnAndTheStatusBarAndTheDialogShowTheDrivesNumbers) {
+  HMENU menu = BuildPanePopup(3);
+  ASSERT_NE(nullptr, menu);
+  const UINT entries[] = {IDM_DISK_INFORMATION, 0, IDM_FOLDER_DETAILS_PAGE_FIRST + 3, 0, IDM_FIND_FOLDERS,
+                          IDM_TAG_FOLDERS};
+  ASSERT_EQ(6, GetMenuItemCount(menu));
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(entries[i], GetMenuItemID(menu, i)) << "entry " << i;
+  char text[128] = "";
+  GetMenuStringA(menu, 2, text, sizeof text, MF_BYPOSITION);
+  EXPECT_EQ(Narrow(L"文件夹详细资料(&D)..."), text);
+  DestroyMenu(menu);
+
   temp.MakeFile("f.bin", 5000);
   Open();
   SetFocus(Panes.mainTree);
@@ -115,11 +98,7 @@ TEST_F(DiskInformation, TheStatusBarAndTheDialogFromADetailRowOrBlankTreeSpaceSh
     DialogAnswerer answer([&](HWND dialog) {
       if (!GetDlgItem(dialog, IDC_DISK_TYPE)) return IDCANCEL;
       dialogCentre = Centre(dialog);
-      for (const auto& control : expected) {
-        char text[256] = "";
-        GetDlgItemTextA(dialog, control.first, text, sizeof text);
-        shown[control.first] = text;
-      }
+      for (const auto& control : expected) shown[control.first] = Text(dialog, control.first);
       return IDOK;
     });
     RightClickDiskInformation(click.window, click.client, answer);

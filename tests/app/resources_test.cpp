@@ -1,5 +1,4 @@
-// The main window's resources as the program finds them in its own module:
-// menu, accelerators, dialogs, toolbar texts and images, in both languages.
+// Menu, accelerators, strings, dialogs and images in the program's module, in both languages.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -102,7 +101,7 @@ TEST(MainMenu, BothLanguagesOfferTheSameCommandsAndKeysAndShowTheBoundOnes) {
   EXPECT_EQ(L"掃描磁碟(&A)...\tF6", MenuCommands(TRADITIONAL)[IDM_SCAN_DISK]);
 }
 
-TEST(Strings, EveryStringIsInBothLanguages) {
+TEST(Resources, EveryStringIsInBothLanguagesAndTheToolbarStripAndSortArrowsHaveTheirSizes) {
   int count = 0;
   for (UINT id = 0; id <= 0xFFFF; ++id) {
     const bool simplified = !StringIn(SIMPLIFIED, id).empty();
@@ -113,9 +112,7 @@ TEST(Strings, EveryStringIsInBothLanguages) {
   EXPECT_EQ(L"文件 - 扫描磁盘", StringIn(SIMPLIFIED, IDM_SCAN_DISK + IDS_BUTTON_DESCRIPTION_OFFSET));
   EXPECT_EQ(L"还原", StringIn(SIMPLIFIED, IDM_UNDO));
   EXPECT_EQ(L"查找结果", StringIn(SIMPLIFIED, IDS_TAB_FIND_RESULTS));
-}
 
-TEST(Images, ToolbarStripAndSortArrowsHaveTheirSizes) {
   const int BITMAPS[][3] = {{IDB_TOOLBAR, TOOLBAR_IMAGE_SIZE * TOOLBAR_IMAGE_COUNT, TOOLBAR_IMAGE_SIZE},
                             {IDB_SORT_ASCENDING, SORT_ARROW_SIZE, SORT_ARROW_SIZE},
                             {IDB_SORT_DESCENDING, SORT_ARROW_SIZE, SORT_ARROW_SIZE}};

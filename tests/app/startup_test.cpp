@@ -1,12 +1,4 @@
-// Start-up: the folder named on the command line, and where the main window
-// opens after the last run closed it minimised or maximised.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-
-#include <string>
-
-#include "app/process_state.h"
+// The folder named on the command line, and where a window closed minimised or maximised reopens.
 #include "app/startup.h"
 #include "settings/settings_store.h"
 #include "support/main_window_test.h"

@@ -1,39 +1,27 @@
 // The disk and system tools reached from the menus, and the About box.
-#include <gtest/gtest.h>
-
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
-#include <string>
-#include <vector>
-
-#include "resource.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
 
 namespace {
 
-class SystemTools : public MainWindowTest {};
+class SystemTools : public MainWindowTest {
+  void SetUp() override { Open(); }
+};
 
-TEST_F(SystemTools, AboutShowsTheProgramsVersionValues) {
-  Open();
+TEST_F(SystemTools, AboutShowsTheProgramsVersionValuesAndTheDriveDialogListsRemovableFixedAndUnknownDrives) {
   std::vector<std::string> texts;
-  DialogAnswerer answer([&](HWND dialog) {
-    for (int control : {IDC_ABOUT_PRODUCT, IDC_ABOUT_VERSION, IDC_ABOUT_NOTE}) {
-      char text[128] = "";
-      GetDlgItemTextA(dialog, control, text, sizeof text);
-      texts.push_back(text);
-    }
-    return IDOK;
-  });
-  Command(IDM_ABOUT);
+  {
+    DialogAnswerer about([&](HWND dialog) {
+      for (int control : {IDC_ABOUT_PRODUCT, IDC_ABOUT_VERSION, IDC_ABOUT_NOTE}) texts.push_back(Text(dialog, control));
+      return IDOK;
+    });
+    Command(IDM_ABOUT);
+  }
   EXPECT_EQ((std::vector<std::string>{"Brisklane Pelvanor", "2.0.0", "Copyright (C) Tavorin"}), texts);
-}
 
-TEST_F(SystemTools, TheDriveDialogListsOnlyRemovableFixedAndUnknownDrives) {
-  Open();
   for (UINT command : {IDM_FORMAT_DISK, IDM_LABEL_DISK}) {
     std::vector<std::string> roots;
     int selected = -1;
@@ -63,7 +51,6 @@ TEST_F(SystemTools, TheDriveDialogListsOnlyRemovableFixedAndUnknownDrives) {
 }
 
 TEST_F(SystemTools, EmptyingTheRecycleBinSucceedsOrSaysItCannot) {
-  Open();
   for (bool filled : {false, true}) {
     if (filled) {
       temp.MakeFile("gone.bin", 10);
@@ -117,7 +104,6 @@ TEST_F(SystemTools, EachToolOpensOrSaysItIsMissing) {
       {IDM_RECYCLE_BIN_SETTINGS, QUIET},  {IDM_FIND_COMPUTER, MISSING},
       {IDM_ADD_REMOVE_PROGRAMS, PROGRAM},
   };
-  Open();
   const std::string missing = Narrow(L"这台计算机上没有这个工具。");
   for (const auto& tool : tools) {
     DialogAnswerer answer(IDCANCEL);

@@ -1,21 +1,7 @@
-// The main window's bars, where the pane host goes as they are shown and
-// hidden, and the toolbar's layouts kept in the registry.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-#include <commctrl.h>
-
-#include <vector>
-
-#include "app/process_state.h"
+// The main window's bars, where the pane host goes as they show and hide, and the toolbar's saved layouts.
 #include "app/window_layout.h"
-#include "pane/columns.h"
-#include "resource.h"
-#include "settings/settings_record.h"
 #include "settings/settings_store.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -56,7 +42,7 @@ RECT Client(HWND control) {
   return client;
 }
 
-TEST_F(WindowLayout, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
+TEST_F(WindowLayout, ToolbarOffersSevenMoreAndItsLayoutAndHiddenBarsSurviveARestartUntilAReset) {
   EXPECT_EQ(INITIAL_COMMANDS, Commands()) << "21 buttons and 6 separators";
   EXPECT_EQ(TBSTATE_ENABLED | TBSTATE_CHECKED, SendMessageA(Toolbar(), TB_GETSTATE, IDM_SHOW_FILE_PANE, 0))
       << "the file pane button is an enabled check button, down while the pane shows";
@@ -72,8 +58,7 @@ TEST_F(WindowLayout, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
     if (!Notify(&info.hdr)) break;
     const int command = info.tbButton.fsStyle & BTNS_SEP ? 0 : info.tbButton.idCommand;
     offered.push_back(command);
-    char tip[80] = "";
-    EXPECT_TRUE(!command || (text[0] && LoadStringA(AppInstance, command, tip, sizeof tip)))
+    EXPECT_TRUE(!command || (text[0] && !ResourceString(command).empty()))
         << "button " << command << " has a customise text and a tooltip";
   }
   ASSERT_EQ(34u, offered.size()) << "27 entries and 7 extra buttons";
@@ -87,9 +72,36 @@ TEST_F(WindowLayout, ToolbarHoldsTheInitialEntriesAndOffersSevenMore) {
   tip.hdr = {Toolbar(), IDM_SCAN_DISK, static_cast<UINT>(TTN_NEEDTEXTA)};
   Notify(&tip.hdr);
   EXPECT_EQ(std::make_pair(AppInstance, MAKEINTRESOURCEA(IDM_SCAN_DISK)), std::make_pair(tip.hinst, tip.lpszText));
+
+  RegistryKey key;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, 0, KEY_READ, key.out()));
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key.get(), DEFAULT_TOOLBAR_VALUE, nullptr, nullptr, nullptr, nullptr))
+      << "written when the toolbar is made";
+
+  SendMessageA(Toolbar(), TB_DELETEBUTTON, 0, 0);
+  EXPECT_EQ(1, NotifyToolbar(TBN_TOOLBARCHANGE));
+  HWND host = GetParent(ColumnHeader());
+  const RECT before = PlaceIn(window, host);
+  for (UINT command : {IDM_SHOW_TOOLBAR, IDM_SHOW_STATUS_BAR, IDM_SHOW_TABS}) Command(command);
+  PumpMessages();  // the toggles post their layout
+  EXPECT_LT(PlaceIn(window, host).top, before.top) << "the panes move up into the toolbar's and tabs' room";
+  EXPECT_GT(PlaceIn(window, host).bottom, before.bottom) << "and down into the status bar's";
+  saveOnExit = 1;
+  Restart();
+  EXPECT_EQ(0, Settings.ShowTabs);
+  for (int bar : {IDC_TOOLBAR, IDC_STATUS_BAR})
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, bar))) << bar << " stays hidden";
+  EXPECT_EQ(std::vector<int>(INITIAL_COMMANDS.begin() + 1, INITIAL_COMMANDS.end()), Commands()) << "separators too";
+  TBBUTTON first = {};
+  SendMessageA(Toolbar(), TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
+  EXPECT_EQ(31, first.iBitmap) << "a restored button keeps its image";
+  EXPECT_EQ(1, NotifyToolbar(TBN_RESET));
+  EXPECT_EQ(INITIAL_COMMANDS, Commands());
+  Restart();
+  EXPECT_EQ(INITIAL_COMMANDS, Commands()) << "the reset also replaced the saved layout";
 }
 
-TEST_F(WindowLayout, PaneHostFillsWhatTheShownBarsLeave) {
+TEST_F(WindowLayout, PaneHostFillsWhatTheShownBarsLeaveTabsShowTheViewShownAndASplitterDragEnds) {
   HWND status = GetDlgItem(window, IDC_STATUS_BAR), tabs = GetDlgItem(window, IDC_TAB_STRIP);
   HWND host = GetParent(ColumnHeader());
   ASSERT_TRUE(status && tabs && host);
@@ -136,10 +148,7 @@ TEST_F(WindowLayout, PaneHostFillsWhatTheShownBarsLeave) {
   PumpMessages();
   EXPECT_EQ(RectText(CASES[0].expected), RectText(PlaceIn(window, host))) << "all shown again";
   EXPECT_EQ(W, LastMainClientWidth());
-}
 
-TEST_F(WindowLayout, TabsShowTheViewShownAndASplitterDragEndsWhereverTheButtonComesUp) {
-  HWND tabs = GetDlgItem(window, IDC_TAB_STRIP);
   SendMessageA(tabs, TCM_SETCURSEL, 1, 0);
   NMHDR click = {tabs, IDC_TAB_STRIP, static_cast<UINT>(TCN_SELCHANGE)};
   DialogAnswerer cancel(IDCANCEL);
@@ -147,40 +156,11 @@ TEST_F(WindowLayout, TabsShowTheViewShownAndASplitterDragEndsWhereverTheButtonCo
   EXPECT_EQ(1u, cancel.seen().size()) << "with nothing found the results tab opens the Find dialog";
   EXPECT_EQ(0, SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) << "the normal view is still the one shown";
 
-  const int gap = PlaceIn(window, GetParent(ColumnHeader())).bottom + 1;
+  const int gap = PlaceIn(window, host).bottom + 1;
   SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, gap));
   ASSERT_EQ(window, GetCapture()) << "a press between the panes starts a drag";
   SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, PlaceIn(window, tabs).bottom));
   EXPECT_EQ(nullptr, GetCapture()) << "let go over the tabs, the drag ends";
-}
-
-TEST_F(WindowLayout, ToolbarLayoutAndHiddenBarsSurviveARestartAndResetBringsBackTheDefault) {
-  RegistryKey key;
-  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_PATH, 0, KEY_READ, key.out()));
-  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key.get(), DEFAULT_TOOLBAR_VALUE, nullptr, nullptr, nullptr, nullptr))
-      << "written when the toolbar is made";
-
-  SendMessageA(Toolbar(), TB_DELETEBUTTON, 0, 0);
-  EXPECT_EQ(1, NotifyToolbar(TBN_TOOLBARCHANGE));
-  HWND host = GetParent(ColumnHeader());
-  const RECT before = PlaceIn(window, host);
-  for (UINT command : {IDM_SHOW_TOOLBAR, IDM_SHOW_STATUS_BAR, IDM_SHOW_TABS}) Command(command);
-  PumpMessages();  // the toggles post their layout
-  EXPECT_LT(PlaceIn(window, host).top, before.top) << "the panes move up into the toolbar's and tabs' room";
-  EXPECT_GT(PlaceIn(window, host).bottom, before.bottom) << "and down into the status bar's";
-  saveOnExit = 1;
-  Restart();
-  EXPECT_EQ(0, Settings.ShowTabs);
-  for (int bar : {IDC_TOOLBAR, IDC_STATUS_BAR})
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, bar))) << bar << " stays hidden";
-  EXPECT_EQ(std::vector<int>(INITIAL_COMMANDS.begin() + 1, INITIAL_COMMANDS.end()), Commands()) << "separators too";
-  TBBUTTON first = {};
-  SendMessageA(Toolbar(), TB_GETBUTTON, 0, reinterpret_cast<LPARAM>(&first));
-  EXPECT_EQ(31, first.iBitmap) << "a restored button keeps its image";
-  EXPECT_EQ(1, NotifyToolbar(TBN_RESET));
-  EXPECT_EQ(INITIAL_COMMANDS, Commands());
-  Restart();
-  EXPECT_EQ(INITIAL_COMMANDS, Commands()) << "the reset also replaced the saved layout";
 }
 
 }  // namespace

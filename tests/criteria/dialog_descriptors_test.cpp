@@ -1,12 +1,10 @@
-// Descriptors applied to real controls in a shown window: what the user would
-// see checked, enabled, shown and written after each call.
+// Descriptors applied to real controls: what the user would see checked, enabled, shown and written.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "app/process_state.h"
 #include "criteria/dialog_descriptors.h"
@@ -75,7 +73,7 @@ class DialogDescriptors : public ::testing::Test {
   HWND dialog_ = nullptr;
 };
 
-TEST_F(DialogDescriptors, RadioButtonsTheirRunsAndTheGroupTheySwitch) {
+TEST_F(DialogDescriptors, RadioButtonsTheirRunsTheGroupTheySwitchAndOutsideEveryGroupOnlyValues) {
   ApplyDescriptor(dialog_, "rr D(b)", {RADIO_1, 1, RADIO_2, 0, 0, P});
   EXPECT_EQ("1E 0E D", States({RADIO_1, RADIO_2, P})) << "a switched-off group is disabled but stays visible";
   ApplyDescriptor(dialog_, "rr D(b)", {RADIO_1, 0, RADIO_2, 1, 1, P});
@@ -95,9 +93,8 @@ TEST_F(DialogDescriptors, RadioButtonsTheirRunsAndTheGroupTheySwitch) {
   EXPECT_EQ("1e 0E", States({RADIO_2, RADIO_3})) << "radio buttons inside a group are enabled, never shown";
   ApplyDescriptor(dialog_, "D(rr)", {0, RADIO_2, 1, RADIO_3, 0});
   EXPECT_EQ("1d 0D", States({RADIO_2, RADIO_3})) << "a disabled radio button still takes its value";
-}
 
-TEST_F(DialogDescriptors, OutsideEveryGroupOnlyValuesChange) {
+  // Outside every group only values change.
   EnableWindow(GetDlgItem(dialog_, RADIO_1), FALSE);
   EnableWindow(GetDlgItem(dialog_, CHECK_1), FALSE);
   ShowWindow(GetDlgItem(dialog_, TEXT_1), SW_HIDE);
@@ -106,19 +103,7 @@ TEST_F(DialogDescriptors, OutsideEveryGroupOnlyValuesChange) {
   EXPECT_EQ("set", Text(TEXT_1));
 }
 
-TEST_F(DialogDescriptors, SizePageHidesTheSecondValueUnlessBetween) {
-  auto sizePage = [&](bool testOn, bool between) {
-    ApplyDescriptor(
-        dialog_, "rr D(bbbb S(bbbb))",
-        {RADIO_1, !testOn, RADIO_2, testOn, testOn, P, P + 1, P + 2, P + 3, between, P + 4, P + 5, P + 6, P + 7});
-    return Plain(8);
-  };
-  EXPECT_EQ("DDDDDDDD", sizePage(false, true)) << "size test off, relation between";
-  EXPECT_EQ("EEEEeeee", sizePage(true, false)) << "size test on, relation not between";
-  EXPECT_EQ("EEEEEEEE", sizePage(true, true));
-}
-
-TEST_F(DialogDescriptors, GroupsNestAndRestoreTheStateBeforeThem) {
+TEST_F(DialogDescriptors, GroupsNestAndRestoreTheStateBeforeThemAsTheSizePageShows) {
   ApplyDescriptor(dialog_, "D(b D(b)) D(b D(b))", {0, P, 1, P + 1, 1, P + 2, 0, P + 3});
   EXPECT_EQ("DDED", Plain(4)) << "an inner D cannot enable what the outer group disabled";
   ApplyDescriptor(dialog_, "D( D(b) b ) D( D(b) b )", {1, 0, P, P + 1, 0, 1, P + 2, P + 3});
@@ -131,9 +116,19 @@ TEST_F(DialogDescriptors, GroupsNestAndRestoreTheStateBeforeThem) {
   EXPECT_EQ("eEDE", Plain(4)) << "S nests like D, independently of it";
   ApplyDescriptor(dialog_, "D(D(D(D(D(D(D(D(D(D(b)b))))))))b)", {1, 1, 1, 1, 1, 1, 1, 1, 1, 0, P, P + 1, P + 2});
   EXPECT_EQ("DEE", Plain(3)) << "the tenth level has its own slot to come back from";
+
+  auto sizePage = [&](bool testOn, bool between) {
+    ApplyDescriptor(
+        dialog_, "rr D(bbbb S(bbbb))",
+        {RADIO_1, !testOn, RADIO_2, testOn, testOn, P, P + 1, P + 2, P + 3, between, P + 4, P + 5, P + 6, P + 7});
+    return Plain(8);
+  };
+  EXPECT_EQ("DDDDDDDD", sizePage(false, true)) << "size test off, relation between";
+  EXPECT_EQ("EEEEeeee", sizePage(true, false)) << "size test on, relation not between";
+  EXPECT_EQ("EEEEEEEE", sizePage(true, true));
 }
 
-TEST_F(DialogDescriptors, CheckBoxStatesAndTheKeepStateFlag) {
+TEST_F(DialogDescriptors, CheckBoxStatesTheKeepStateFlagAndUnknownLettersTakeNoArgument) {
   ApplyDescriptor(dialog_, "c(c)", {CHECK_1, 2, CHECK_2, 2});
   EXPECT_EQ("2E 1E", States({CHECK_1, CHECK_2})) << "a third state passes through outside a group, not inside";
   ApplyDescriptor(dialog_, "(T c) (c)", {1, CHECK_1, 2, CHECK_2, 2});
@@ -142,17 +137,25 @@ TEST_F(DialogDescriptors, CheckBoxStatesAndTheKeepStateFlag) {
   CheckDlgButton(dialog_, CHECK_2, BST_UNCHECKED);
   ApplyDescriptor(dialog_, "(T1 c T c)", {1, CHECK_1, 2, 0, CHECK_2, 2});
   EXPECT_EQ("2E 1E", States({CHECK_1, CHECK_2})) << "an unknown '1' takes no argument; T with 0 clears the flag";
+
+  Recorder log;
+  ApplyDescriptor(dialog_, "cx D(?b) c", {CHECK_1, 1, 0, P, CHECK_2, 1});
+  const std::string unknown = "Unrecognized format command. : Set tab new";
+  EXPECT_EQ(unknown + unknown, log.diagnostics());
+  EXPECT_EQ("1E D 1E", States({CHECK_1, P, CHECK_2})) << "the last letter still gets its own two arguments";
+  ApplyDescriptor(dialog_, nullptr, {CHECK_1, 0});
+  ApplyDescriptor(dialog_, "c", {CHECK_2});
+  EXPECT_EQ("1E 0E", States({CHECK_1, CHECK_2})) << "a null descriptor does nothing; a missing argument reads as 0";
+  EXPECT_EQ(unknown + unknown, log.diagnostics());
 }
 
-TEST_F(DialogDescriptors, TextsEmptyShowsNoneAndNullEndsTheCall) {
+TEST_F(DialogDescriptors, TextsEmptyShowsNoneNullEndsTheCallAndAListBoxIsRefilledOrLeftAlone) {
   ApplyDescriptor(dialog_, "D(s s s c b)", {0, TEXT_1, "Drive C:", TEXT_2, "", TEXT_3, nullptr, CHECK_1, 1, P});
   EXPECT_EQ("Drive C:|None|before", Text(TEXT_1) + "|" + Text(TEXT_2) + "|" + Text(TEXT_3))
       << "the null text is not set";
   EXPECT_EQ("D D E 0E E", States({TEXT_1, TEXT_2, TEXT_3, CHECK_1, P}))
       << "the control with the null text and every letter after it are left alone";
-}
 
-TEST_F(DialogDescriptors, ListBoxIsRefilledOrLeftAlone) {
   SendDlgItemMessageA(dialog_, LIST, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>("stale"));
   ApplyDescriptor(dialog_, "l", {LIST, "C:\\\0D:\\\0"});
   ASSERT_EQ(2, ListCount());
@@ -165,18 +168,6 @@ TEST_F(DialogDescriptors, ListBoxIsRefilledOrLeftAlone) {
   ApplyDescriptor(dialog_, "D(l)", {1, LIST, ""});
   EXPECT_EQ(0, ListCount()) << "an empty list empties the box";
   EXPECT_EQ("E", States({LIST}));
-}
-
-TEST_F(DialogDescriptors, UnknownLettersAreReportedAndTakeNoArgument) {
-  Recorder log;
-  ApplyDescriptor(dialog_, "cx D(?b) c", {CHECK_1, 1, 0, P, CHECK_2, 1});
-  const std::string unknown = "Unrecognized format command. : Set tab new";
-  EXPECT_EQ(unknown + unknown, log.diagnostics());
-  EXPECT_EQ("1E D 1E", States({CHECK_1, P, CHECK_2})) << "the last letter still gets its own two arguments";
-  ApplyDescriptor(dialog_, nullptr, {CHECK_1, 0});
-  ApplyDescriptor(dialog_, "c", {CHECK_2});
-  EXPECT_EQ("1E 0E", States({CHECK_1, CHECK_2})) << "a null descriptor does nothing; a missing argument reads as 0";
-  EXPECT_EQ(unknown + unknown, log.diagnostics());
 }
 
 }  // namespace

@@ -1,26 +1,12 @@
-// Finding folders on a scanned tree through the real Find dialog: tree and
-// list display, merging, nothing found, the question about an unfinished
-// drive, Exit during a search, and results following the folders on disk.
-#include <gtest/gtest.h>
-
+// Finding folders on a scanned tree through the real Find dialog.
 #include <functional>
-#include <string>
-#include <vector>
 
-#include "app/resource_text.h"
 #include "app/text_case.h"
 #include "criteria/criteria_settings.h"
 #include "criteria/find_search.h"
-#include "model/folder_node.h"
 #include "model/scanner.h"
-#include "model/tree_items.h"
 #include "model/worker_table.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
-#include "settings/settings_record.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -126,19 +112,13 @@ TEST_F(FindTest, TreeAndListDisplaysShowWhatMatches) {
   EXPECT_EQ(4u, ListedResults().size()) << "the deleted folder leaves the results";
 }
 
-TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpen) {
+TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpenAndExitDuringASearchEndsIt) {
   Find([](HWND dialog) { Pattern(dialog, "nothing*here"); });
   EXPECT_EQ(ResourceString(IDS_NOTHING_FOUND), status);
   EXPECT_EQ(1, ResultCount()) << "only the top item";
   EXPECT_TRUE(FindResultsMode);
 
   Command(IDM_VIEW_NORMAL);
-  EXPECT_FALSE(FindResultsMode);
-  {
-    DialogAnswerer exit(IDCANCEL);  // gone before the next search, which it would answer too
-    Command(IDM_VIEW_FIND_RESULTS);
-    EXPECT_EQ(1u, exit.seen().size()) << "with nothing found the results tab opens the Find dialog";
-  }
   EXPECT_FALSE(FindResultsMode);
 
   start->root->flags &= ~SUBTREE_COMPLETE;  // as while a scan of the drive is unfinished
@@ -147,9 +127,7 @@ TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpen) {
   ASSERT_EQ(1u, questions.size());
   EXPECT_NE(std::string::npos, questions[0].find(TreeItemText(Panes.mainTree, start->root->mainItem))) << questions[0];
   EXPECT_EQ(1, ResultCount()) << "Cancel searches nothing";
-}
 
-TEST_F(FindTest, ExitDuringASearchEndsItWithoutTheDialog) {
   WorkerRecord scan = {};  // a scan of the drive still counting the folder: the search waits there
   AsDriveRoot(start->root)->activeScan = &scan;
   start->flags &= ~SUBTREE_COMPLETE;

@@ -1,11 +1,7 @@
-// MatchFolder on the folders of a scanned tree, one row per edge of the size,
-// name and date tests.
-#include <gtest/gtest.h>
-
+// MatchFolder on a scanned tree, one row per edge of the size, name and date tests.
 #include <cstdint>
 
 #include "criteria/matching.h"
-#include "model/folder_node.h"
 #include "pane/column_info.h"
 #include "support/main_window_test.h"
 

@@ -1,24 +1,14 @@
-// The Tag dialog's pages driven through their controls, and the rows of a
-// scanned tree drawn in the tag colour.
-#include <gtest/gtest.h>
-
+// The Tag dialog's pages driven through their controls, and rows drawn in the tag colour.
 #include <cstring>
 #include <functional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "criteria/criteria_pages.h"
 #include "criteria/criteria_settings.h"
 #include "criteria/tag_dialog.h"
-#include "model/folder_node.h"
 #include "pane/column_info.h"
-#include "pane/pane_controls.h"
 #include "pane/row_painter.h"
-#include "resource.h"
 #include "settings/history_list.h"
-#include "settings/settings_record.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
 
 namespace {
@@ -45,7 +35,27 @@ class TagDialogTest : public MainWindowTest {
 
 LRESULT Selection(HWND page, int id) { return SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0); }
 
-TEST_F(TagDialogTest, PagesStoreWhatIsTypedAndCancelKeepsTheCriteria) {
+// What the shown list paints now: every row, or only those already invalidated.
+std::vector<DrawnText> PaintRows(std::vector<DrawnText>& drawn, bool all = true) {
+  drawn.clear();
+  if (all) InvalidateRect(ActiveList(), nullptr, TRUE);
+  UpdateWindow(ActiveList());
+  return drawn;
+}
+
+// The colours |node|'s row was drawn in.
+std::set<COLORREF> RowColours(const std::vector<DrawnText>& drawn, FolderNode* node) {
+  const LRESULT entry =
+      SendMessageA(ActiveList(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(node->mainItem));
+  RECT row = {};
+  SendMessageA(ActiveList(), LB_GETITEMRECT, entry, reinterpret_cast<LPARAM>(&row));
+  std::set<COLORREF> colours;
+  for (const DrawnText& text : drawn)
+    if (text.y == row.top + 1) colours.insert(text.colour);
+  return colours;
+}
+
+TEST_F(TagDialogTest, PagesStoreWhatIsTypedCancelKeepsTheCriteriaAndMatchingRowsTurnToTheTagColour) {
   Settings.tagCriteria.sizeFlags = CRITERIA_TEST_ON | 9;  // a measure beyond the list
   Settings.tagCriteria.sizeLow = TWO_TERABYTES;
   const CriteriaSettings stored = Settings.tagCriteria;
@@ -106,30 +116,8 @@ TEST_F(TagDialogTest, PagesStoreWhatIsTypedAndCancelKeepsTheCriteria) {
   const int64_t threeDays = 3LL * 1440 * 600000000;
   EXPECT_NEAR(double(ticks(now) - threeDays), double(ticks(WorkingPrepared.dateCutoff)), 600000000.0)
       << "three days before the confirmation";
-}
 
-// What the shown list paints now: every row, or only those already invalidated.
-std::vector<DrawnText> PaintRows(std::vector<DrawnText>& drawn, bool all = true) {
-  drawn.clear();
-  if (all) InvalidateRect(ActiveList(), nullptr, TRUE);
-  UpdateWindow(ActiveList());
-  return drawn;
-}
-
-// The colours |node|'s row was drawn in.
-std::set<COLORREF> RowColours(const std::vector<DrawnText>& drawn, FolderNode* node) {
-  const LRESULT entry =
-      SendMessageA(ActiveList(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(node->mainItem));
-  RECT row = {};
-  SendMessageA(ActiveList(), LB_GETITEMRECT, entry, reinterpret_cast<LPARAM>(&row));
-  std::set<COLORREF> colours;
-  for (const DrawnText& text : drawn)
-    if (text.y == row.top + 1) colours.insert(text.colour);
-  return colours;
-}
-
-TEST_F(TagDialogTest, RowsOfMatchingFoldersTurnToTheTagColourOnceTheirTotalsAreFinal) {
-  Settings.tagCriteria.sizeFlags = 0;
+  Settings.tagCriteria.sizeFlags = Settings.tagCriteria.nameTestOn = Settings.tagCriteria.dateFlags = 0;
   Tag([](HWND) { return IDOK; });
   std::vector<DrawnText> drawn = PaintRows(recorded.drawn());
   std::set<int> rows;

@@ -1,16 +1,10 @@
-// Driver reports, laid out byte for byte as the driver fills them, applied to
-// a scanned tree on 4 096-byte clusters; and the driver's absence here.
-#include <gtest/gtest.h>
-
+// Driver reports, laid out byte for byte as the driver fills them, applied to a scanned tree.
 #include <array>
 #include <cstring>
-#include <string>
 #include <vector>
 
-#include "model/folder_node.h"
 #include "model/monitor_driver.h"
 #include "model/monitor_reports.h"
-#include "model/scanner.h"
 #include "shell/ansi_paths.h"
 #include "support/folder_chain_test.h"
 
@@ -66,7 +60,25 @@ class MonitorReportTest : public FolderChainTest {
   std::array<int64_t, 10> last = {};
 };
 
-TEST_F(MonitorReportTest, FileReportsChangeTheirFolderAndEveryAncestorInBothMeasures) {
+TEST_F(MonitorReportTest, MovedFoldersPatternsAndKindsOneAndTwoRescanAndFileReportsChangeEveryAncestor) {
+  temp.MakeFolder("sub\\inner");
+  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
+  MoveFileA(temp.Path("sub\\inner").c_str(), temp.Path("other\\inner").c_str());
+  Deliver(Record(REPORT_RENAMED, UNKNOWN, 0, temp.Path("sub\\inner"), temp.Path("other\\inner")));
+  EXPECT_EQ(nullptr, panes.Child(sub, "inner"));
+  EXPECT_NE(nullptr, panes.Child(other, "inner")) << "a moved folder rescans both folders";
+
+  temp.MakeFile("sub\\late.tmp", 100);  // on disk, not yet reported
+  Deliver(Record(REPORT_DELETED, UNKNOWN, 0, temp.Path("sub\\*.tmp")));
+  EXPECT_EQ(SizesText(2, 5100, 4 * 4096, 0, 0), Sizes(sub)) << "the rescan finds what the pattern could not name";
+  temp.Remove("sub\\late.tmp");
+  Deliver(Record(REPORT_RESCAN_TOO, 0, 0, temp.Path("sub\\late.tmp")));
+  EXPECT_EQ(1, sub->fileCount);
+  temp.MakeFile("other\\y.bin", 10);
+  Deliver(Record(REPORT_RESCAN, 0, 0, temp.Path("other\\y.bin")));
+  EXPECT_EQ(1, other->fileCount);
+
+  last = State();
   const std::string d = temp.Path("sub\\d.bin"), created = temp.Path("sub\\new.bin"), moved = temp.Path("other\\d.bin");
   Deliver(Record(REPORT_WRITTEN, UNKNOWN, 10000, created));
   ExpectChange("created", 1, 10000, 12288);
@@ -97,25 +109,6 @@ TEST_F(MonitorReportTest, FileReportsChangeTheirFolderAndEveryAncestorInBothMeas
   std::memset(full.data() + 12, 'x', 300);
   Deliver(full);
   ExpectChange("outside the tree, of an unknown kind, none, or overlong", 0, 0, 0);
-}
-
-TEST_F(MonitorReportTest, MovedFoldersPatternsAndKindsOneAndTwoRescanWhereTheyHappen) {
-  temp.MakeFolder("sub\\inner");
-  ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-  MoveFileA(temp.Path("sub\\inner").c_str(), temp.Path("other\\inner").c_str());
-  Deliver(Record(REPORT_RENAMED, UNKNOWN, 0, temp.Path("sub\\inner"), temp.Path("other\\inner")));
-  EXPECT_EQ(nullptr, panes.Child(sub, "inner"));
-  EXPECT_NE(nullptr, panes.Child(other, "inner")) << "a moved folder rescans both folders";
-
-  temp.MakeFile("sub\\late.tmp", 100);  // on disk, not yet reported
-  Deliver(Record(REPORT_DELETED, UNKNOWN, 0, temp.Path("sub\\*.tmp")));
-  EXPECT_EQ(SizesText(2, 5100, 4 * 4096, 0, 0), Sizes(sub)) << "the rescan finds what the pattern could not name";
-  temp.Remove("sub\\late.tmp");
-  Deliver(Record(REPORT_RESCAN_TOO, 0, 0, temp.Path("sub\\late.tmp")));
-  EXPECT_EQ(1, sub->fileCount);
-  temp.MakeFile("other\\y.bin", 10);
-  Deliver(Record(REPORT_RESCAN, 0, 0, temp.Path("other\\y.bin")));
-  EXPECT_EQ(1, other->fileCount);
 }
 
 TEST(StripLastComponent, KeepsTheFolderOrTheDriveRootInTheCodePage) {

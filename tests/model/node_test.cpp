@@ -1,19 +1,10 @@
-// Node records, their validity checks, locks and lists, and what deleting a
-// tree item does to the record and to its ancestors.
-#include <gtest/gtest.h>
-
+// Node records, their checks, locks and lists, and what deleting a tree item does to them and their ancestors.
 #include <cstring>
 #include <thread>
 
-#include "app/process_state.h"
 #include "model/node_list.h"
 #include "model/node_removal.h"
 #include "model/propagation.h"
-#include "model/scanner.h"
-#include "model/tree_items.h"
-#include "pane/pane_controls.h"
-#include "shell/shell_items.h"
-#include "support/canvas.h"
 #include "support/folder_chain_test.h"
 #include "support/main_window_test.h"
 #include "support/node_lock_holder.h"
@@ -98,7 +89,15 @@ class NodeRemovalTest : public FolderChainTest {
   int64_t driveBytes = 0;
 };
 
-TEST_F(NodeRemovalTest, DeletingABranchSubtractsEachDescendantOnceAndTakesItsFindResult) {
+TEST_F(NodeRemovalTest, ARescanReportsCompletionUpwardOnceAndDeletingTheBranchSubtractsEachDescendantOnce) {
+  ResetCompleteness(b);
+  EXPECT_EQ("unscanned complete, 0 of 0 reported", Progress(b)) << "the reset folder keeps its own mark";
+  EXPECT_EQ("running counted, 0 of 1 reported", Progress(a));
+  EXPECT_EQ("running counted, 1 of 2 reported", Progress(folder)) << "only c's report is left";
+  ASSERT_EQ(1, ScanSubtree(b, true, nullptr));
+  EXPECT_EQ("done counted complete, 1 of 1 reported", Progress(a));
+  EXPECT_EQ("done counted complete, 2 of 2 reported", Progress(folder));
+
   const int64_t driveAllocated = drive->subtreeAllocated;
   const int64_t branchAllocated = a->ownAllocated + a->subtreeAllocated;
   b->findItem = InsertFolderItem(panes.findTree(), TVI_ROOT, "b", 0, 0, b);
@@ -118,7 +117,7 @@ TEST_F(NodeRemovalTest, DeletingABranchSubtractsEachDescendantOnceAndTakesItsFin
   EXPECT_EQ(0, b->inFindList);
 }
 
-TEST_F(NodeRemovalTest, ADeleteNotificationArrivingWhileTheFirstWaitsChangesNothing) {
+TEST_F(NodeRemovalTest, ASecondNotificationAnUnderflowAndTheShutdownLeaveTheTotalsRight) {
   NMTREEVIEWA second = {};
   second.hdr.hwndFrom = panes.tree();
   second.hdr.code = TVN_DELETEITEMA;
@@ -139,32 +138,20 @@ TEST_F(NodeRemovalTest, ADeleteNotificationArrivingWhileTheFirstWaitsChangesNoth
   second.itemOld.lParam = reinterpret_cast<LPARAM>(a);
   OnMainTreeDeleteItem(&second);
   EXPECT_TRUE(IsFolderNode(a));
-}
 
-TEST_F(NodeRemovalTest, AnUnderflowIsReportedAndShutdownRetiresWithoutTouchingAncestors) {
-  a->subfolderCount = 0;  // an inconsistent count must be reported, not trusted
+  folder->subfolderCount = 0;  // an inconsistent count must be reported, not trusted
   Recorder log;
-  Delete(b);
-  EXPECT_EQ(-1, a->subfolderCount);
+  Delete(panes.Child(folder, "c"));
+  EXPECT_EQ(-1, folder->subfolderCount);
   EXPECT_TRUE(log.Has("Number of subfolders fell below 0"));
   ShuttingDown = true;
   Delete(a);
   ShuttingDown = false;
-  EXPECT_EQ(driveBytes - 3000, drive->subtreeBytes);
+  EXPECT_EQ(driveBytes - 3020, drive->subtreeBytes) << "the shutdown retires without touching the ancestors";
   EXPECT_FALSE(IsFolderNode(a));
   EXPECT_TRUE(Retired(a));
   ReleaseRetiredNodes();
   EXPECT_TRUE(RetiredNodes.IsEmpty());
-}
-
-TEST_F(NodeRemovalTest, RescanOfAKnownBranchReportsCompletionUpwardOnce) {
-  ResetCompleteness(b);
-  EXPECT_EQ("unscanned complete, 0 of 0 reported", Progress(b)) << "the reset folder keeps its own mark";
-  EXPECT_EQ("running counted, 0 of 1 reported", Progress(a));
-  EXPECT_EQ("running counted, 1 of 2 reported", Progress(folder)) << "only c's report is left";
-  ASSERT_EQ(1, ScanSubtree(b, true, nullptr));
-  EXPECT_EQ("done counted complete, 1 of 1 reported", Progress(a));
-  EXPECT_EQ("done counted complete, 2 of 2 reported", Progress(folder));
 }
 
 // A worker's insertion under an item whose deletion waits for a lock: the

@@ -1,17 +1,9 @@
-// The drive list under the top item on a prefix with one drive of each kind
-// (C: and D: fixed, F: removable, R: CD-ROM without medium, Z: network).
-#include <gtest/gtest.h>
-
+// The drive list on a prefix with C: and D: fixed, F: removable, R: an empty CD-ROM and Z: network.
 #include <map>
-#include <string>
 
-#include "app/process_state.h"
 #include "model/root_list.h"
 #include "model/tree_items.h"
 #include "model/worker_table.h"
-#include "pane/pane_controls.h"
-#include "settings/settings_record.h"
-#include "shell/shell_items.h"
 #include "support/dialog_answerer.h"
 #include "support/folder_chain_test.h"
 

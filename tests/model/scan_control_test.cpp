@@ -1,19 +1,11 @@
-// Scan workers on real drives: concurrency between drives, one scan per
-// drive, stop and restart, the orderly stop at exit and the scan commands.
-#include <gtest/gtest.h>
-
+// Scan workers on real drives: one scan per drive side by side, stop, restart, exit and the scan commands.
 #include <cstring>
-#include <string>
 
-#include "app/process_state.h"
 #include "app/resource_text.h"
 #include "app/scan_dialog.h"
 #include "model/scan_control.h"
 #include "model/worker_table.h"
-#include "pane/pane_controls.h"
 #include "resource.h"
-#include "settings/settings_record.h"
-#include "support/canvas.h"
 #include "support/dialog_answerer.h"
 #include "support/folder_chain_test.h"
 #include "support/node_lock_holder.h"

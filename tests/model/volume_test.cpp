@@ -1,5 +1,4 @@
-// Drive geometry by each of the three methods, drives without a medium, and
-// the capacity sums over local drives.
+// Drive geometry by each of the three methods, drives without a medium, and capacity sums.
 #include <gtest/gtest.h>
 
 #include "model/folder_node.h"
@@ -52,20 +51,20 @@ TEST_F(VolumeTest, GeometryAndCapacityBeyond4GiBAreExactByEveryMethodUnlessTheQu
     CurrentDriveMethod = method;
     const bool ex = method == DRIVE_METHOD_EX;
     EXPECT_EQ(32768u, ClusterSize(drive)) << "method " << int(method);
-    EXPECT_NE(0, drive->flags & DRIVE_INFO_VALID);
-    EXPECT_EQ(64u, drive->sectorsPerCluster);
-    EXPECT_EQ(512u, drive->bytesPerSector);
-    EXPECT_EQ(2000000u, drive->totalClusters);
-    EXPECT_EQ(ex ? 80000000000.0 : 65536000000.0, drive->totalBytes) << "method " << int(method);
-    EXPECT_EQ(ex ? 12345678901.0 : 16384000000.0, drive->freeBytes) << "method " << int(method);
+    EXPECT_EQ(std::make_tuple(true, 64u, 512u, 2000000u),
+              std::make_tuple((drive->flags & DRIVE_INFO_VALID) != 0, drive->sectorsPerCluster, drive->bytesPerSector,
+                              drive->totalClusters));
+    EXPECT_EQ(ex ? std::make_pair(80000000000.0, 12345678901.0) : std::make_pair(65536000000.0, 16384000000.0),
+              std::make_pair(drive->totalBytes, drive->freeBytes))
+        << "method " << int(method);
   }
   geometry.fail = true;  // a failed query clears the valid mark but keeps the drive type
   for (DriveMethod method : EVERY_METHOD) {
     CurrentDriveMethod = method;
     drive->flags |= DRIVE_INFO_VALID;
     EXPECT_EQ(0u, ClusterSize(drive)) << "method " << int(method);
-    EXPECT_EQ(0, drive->flags & DRIVE_INFO_VALID);
-    EXPECT_EQ(UINT(DRIVE_FIXED), drive->driveType);
+    EXPECT_EQ(std::make_pair(false, UINT(DRIVE_FIXED)),
+              std::make_pair((drive->flags & DRIVE_INFO_VALID) != 0, drive->driveType));
   }
 }
 
@@ -74,27 +73,25 @@ TEST_F(VolumeTest, DriveWithoutMediumFailsQuietlyAndOnlyFixedAndNetworkDrivesCou
   DriveRootNode* cdrom = panes.AddDriveRoot(top, "R:\\");
   ASSERT_NE(nullptr, cdrom->absoluteIdList) << "drive R: is not mapped";
   EXPECT_FALSE(RefreshDriveInfo(cdrom));
-  EXPECT_EQ(0, cdrom->flags & DRIVE_INFO_VALID);
-  EXPECT_EQ(UINT(DRIVE_CDROM), cdrom->driveType);
-  EXPECT_EQ(0u, ClusterSize(cdrom));
+  EXPECT_EQ(std::make_tuple(false, UINT(DRIVE_CDROM), 0u),
+            std::make_tuple((cdrom->flags & DRIVE_INFO_VALID) != 0, cdrom->driveType, ClusterSize(cdrom)));
 
   // The fixed geometry answers for every drive, but only C: counts.
   FixedGeometry geometry;
   ScopedDriveQueries installed(&geometry);
   ASSERT_TRUE(RefreshDriveInfo(drive));
   ASSERT_TRUE(RefreshDriveInfo(cdrom));
-  SpaceTotals totals = TotalsOverLocalDrives();
-  EXPECT_EQ(double(geometry.exTotal), totals.capacity);
-  EXPECT_EQ(double(geometry.exAvailable), totals.freeBytes);
+  const SpaceTotals totals = TotalsOverLocalDrives();
+  EXPECT_EQ(std::make_pair(double(geometry.exTotal), double(geometry.exAvailable)),
+            std::make_pair(totals.capacity, totals.freeBytes));
 }
 
 TEST(ClusterRounding, WholeClustersIn32BitArithmetic) {
-  EXPECT_EQ(0u, RoundToClusters(0, 4096));
-  EXPECT_EQ(4096u, RoundToClusters(1, 4096));
-  EXPECT_EQ(4096u, RoundToClusters(4096, 4096));
-  EXPECT_EQ(8192u, RoundToClusters(4097, 4096));
-  EXPECT_EQ(0u, RoundToClusters(5000, 0));
-  EXPECT_EQ(0u, RoundToClusters(0xFFFFFFFFu, 4096)) << "wraps like the 32-bit sizes it rounds";
+  // The last wraps like the 32-bit sizes it rounds.
+  const std::vector<uint32_t> rounded = {RoundToClusters(0, 4096),    RoundToClusters(1, 4096),
+                                         RoundToClusters(4096, 4096), RoundToClusters(4097, 4096),
+                                         RoundToClusters(5000, 0),    RoundToClusters(0xFFFFFFFFu, 4096)};
+  EXPECT_EQ((std::vector<uint32_t>{0, 4096, 4096, 8192, 0, 0}), rounded);
 }
 
 }  // namespace

@@ -1,21 +1,10 @@
-// The folder pane's columns in the real main window: the first run's set,
-// the values kept between runs, divider drags and the horizontal scroll
-// bar's trade of width between the names and the detail columns.
-#include <gtest/gtest.h>
-
+// The folder pane's columns in the real main window: the first run's set, saved values, drags and scrolling.
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "pane/columns.h"
-#include "pane/pane_controls.h"
 #include "reports/report_source.h"
-#include "resource.h"
-#include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "support/column_header.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -36,7 +25,7 @@ class Columns : public MainWindowTest {
   static bool NamesCut() { return NameWidth() > NameColumnWidth(); }
 };
 
-TEST_F(Columns, FirstRunShowsFolderTotalFilesAndModifiedSortedByTotalDescendingAndPointsNameColumns) {
+TEST_F(Columns, FirstRunSetPointsNameColumnsDividersNeverGoBelowTheTextWidthAndASortIndexBeyondMeansTheName) {
   EXPECT_EQ(FIRST_RUN, ShownColumns());
   const std::wstring TITLES[] = {L"文件夹", L"全部", L"文件夹中文件", L"被更改"};
   for (int i = 0; i < HeaderCount(); ++i) EXPECT_EQ(Narrow(TITLES[i]), HeaderItemTitle(ColumnHeader(), i)) << i;
@@ -64,6 +53,43 @@ TEST_F(Columns, FirstRunShowsFolderTotalFilesAndModifiedSortedByTotalDescendingA
   EXPECT_EQ((std::vector<int>{0, 1, 7, -1}),
             (std::vector<int>{middleOf(0), middleOf(1), middleOf(2), middleOf(0, 100)}))
       << "the modified column is seventh in the table; below the header is none";
+
+  DragDivider(1, 5);
+  EXPECT_EQ(total->minimumWidth, HeaderItemWidth(1)) << "snaps back to the width of its digits";
+  EXPECT_EQ(total->minimumWidth, total->width);
+  DragDivider(0, 30);
+  EXPECT_EQ(NAME_COLUMN_MIN_WIDTH, NameColumnWidth()) << "names are never narrower than 100";
+  DragDivider(0, 180);
+  EXPECT_EQ(180, NameColumnWidth());
+  RECT list;
+  GetWindowRect(Panes.mainList, &list);
+  MapWindowPoints(nullptr, Panes.mainTree, reinterpret_cast<POINT*>(&list), 1);
+  EXPECT_EQ(180, list.left) << "the detail list starts where the names end";
+
+  ASSERT_FALSE(IsWindowVisible(ColumnScrollBar()));
+  RECT client;
+  GetClientRect(ColumnHeader(), &client);
+  DragDivider(1, client.right);
+  EXPECT_EQ(client.right, total->width);
+  PumpMessages();
+  EXPECT_TRUE(IsWindowVisible(ColumnScrollBar())) << "the panes are laid out again, with the scroll bar";
+
+  const struct {
+    uint8_t stored;
+    uint32_t sorted;                                      // the column sorted by at the next start
+  } CASES[] = {{11, COLUMN_NAME}, {9, COLUMN_CAPACITY}};  // 9: the last one there is
+  for (const auto& c : CASES) {
+    Close();
+    Settings.sortColumn = c.stored;
+    Open();
+    ASSERT_NE(nullptr, SortColumn());
+    EXPECT_EQ(c.sorted, SortColumn()->id) << int(c.stored);
+  }
+  SetSortColumn(ColumnById(COLUMN_MODIFIED));
+  SaveSettings(true);
+  SettingsRecord record = {};
+  ASSERT_TRUE(ReadBinary(SETTINGS_RECORD_VALUE, &record, sizeof record));
+  EXPECT_EQ(7, record.sortColumn);
 }
 
 TEST_F(Columns, ColumnValuesSurviveARestartEvenWithoutSaveOnExitAndTheSortColumnFollowsItsColumn) {
@@ -101,48 +127,6 @@ TEST_F(Columns, ColumnValuesSurviveARestartEvenWithoutSaveOnExitAndTheSortColumn
             std::make_tuple(stored.width, int(stored.barScale), int(stored.position), int(stored.ascending)));
   ASSERT_TRUE(ReadBinary("18", &stored, sizeof stored));
   EXPECT_EQ(std::make_pair(150, 0), std::make_pair(stored.width, int(stored.position)));
-}
-
-TEST_F(Columns, ASortIndexBeyondTheColumnsFallsBackToTheNameAndTheRecordTakesTheIndex) {
-  const struct {
-    uint8_t stored;
-    uint32_t sorted;                                      // the column sorted by at the next start
-  } CASES[] = {{11, COLUMN_NAME}, {9, COLUMN_CAPACITY}};  // 9: the last one there is
-  for (const auto& c : CASES) {
-    Close();
-    Settings.sortColumn = c.stored;
-    Open();
-    ASSERT_NE(nullptr, SortColumn());
-    EXPECT_EQ(c.sorted, SortColumn()->id) << int(c.stored);
-  }
-  SetSortColumn(ColumnById(COLUMN_MODIFIED));
-  SaveSettings(true);
-  SettingsRecord stored = {};
-  ASSERT_TRUE(ReadBinary(SETTINGS_RECORD_VALUE, &stored, sizeof stored));
-  EXPECT_EQ(7, stored.sortColumn);
-}
-
-TEST_F(Columns, DividerDragsNeverGoBelowTheTextWidthAndLayThePanesAgain) {
-  ColumnInfo* total = ColumnById(COLUMN_TOTAL);
-  DragDivider(1, 5);
-  EXPECT_EQ(total->minimumWidth, HeaderItemWidth(1)) << "snaps back to the width of its digits";
-  EXPECT_EQ(total->minimumWidth, total->width);
-  DragDivider(0, 30);
-  EXPECT_EQ(NAME_COLUMN_MIN_WIDTH, NameColumnWidth()) << "names are never narrower than 100";
-  DragDivider(0, 180);
-  EXPECT_EQ(180, NameColumnWidth());
-  RECT list;
-  GetWindowRect(Panes.mainList, &list);
-  MapWindowPoints(nullptr, Panes.mainTree, reinterpret_cast<POINT*>(&list), 1);
-  EXPECT_EQ(180, list.left) << "the detail list starts where the names end";
-
-  ASSERT_FALSE(IsWindowVisible(ColumnScrollBar()));
-  RECT client;
-  GetClientRect(ColumnHeader(), &client);
-  DragDivider(1, client.right);
-  EXPECT_EQ(client.right, total->width);
-  PumpMessages();
-  EXPECT_TRUE(IsWindowVisible(ColumnScrollBar())) << "the panes are laid out again, with the scroll bar";
 }
 
 TEST_F(Columns, ScrollingShrinksNamesThenTheFirstDetailColumnAndGivesThemBack) {

@@ -1,21 +1,9 @@
-// The detail list of the real main window stays paired with the visible tree
-// items through scans, expanding, collapsing, deleting and sorting.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "app/process_state.h"
-#include "model/folder_node.h"
+// The real main window's detail list stays paired with the visible tree items.
 #include "model/scanner.h"
-#include "model/tree_items.h"
 #include "pane/detail_list.h"
-#include "pane/pane_controls.h"
 #include "pane/sorting.h"
-#include "resource.h"
 #include "shell/shell_items.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -30,7 +18,7 @@ class DetailList : public MainWindowTest {
   void SetUp() override {
     temp.Make({"a", "a\\a1", "a\\a1\\x", "a\\a1\\x\\f.bin:10", "a\\a2", "b", "b\\b1", "b\\big.bin:90000", "c"});
     Open();
-    shown = Visible().size();
+    shown = ExpectListPaired("opened").size();
   }
   void TearDown() override { InstallSorting(); }
 
@@ -38,27 +26,15 @@ class DetailList : public MainWindowTest {
     SendMessageA(Panes.mainTree, TVM_EXPAND, action, reinterpret_cast<LPARAM>(node->mainItem));
     SyncListAfterExpand(Panes.mainTree, node->mainItem, action);
   }
-  // The items whose ancestors are all expanded, in tree order.
-  static std::vector<HTREEITEM> Visible() {
-    std::vector<HTREEITEM> items;
-    for (HTREEITEM item = TopItem(Panes.mainTree); item; item = TreeNext(Panes.mainTree, item, TVGN_NEXTVISIBLE))
-      items.push_back(item);
-    return items;
-  }
-  // Entry i holds the i-th visible item, and nothing else is listed; |more|
-  // items are visible than after the window opened.
+  // The list is paired with the tree, where |more| items are visible than after the window opened.
   void ExpectPaired(const char* when, size_t more) const {
-    const std::vector<HTREEITEM> items = Visible();
-    EXPECT_EQ(shown + more, items.size()) << when;
-    ASSERT_EQ(LRESULT(items.size()), SendMessageA(Panes.mainList, LB_GETCOUNT, 0, 0)) << when;
-    for (size_t i = 0; i < items.size(); ++i)
-      EXPECT_EQ(LRESULT(items[i]), SendMessageA(Panes.mainList, LB_GETITEMDATA, i, 0)) << when << ", entry " << i;
+    EXPECT_EQ(shown + more, ExpectListPaired(when).size()) << when;
   }
 
   size_t shown = 0;  // the chain down to the start folder and its three children
 };
 
-TEST_F(DetailList, EntriesFollowExpandCollapseDeletionAndSortingAtEveryDepth) {
+TEST_F(DetailList, EntriesFollowExpandCollapseDeletionAndSortingAndAClickSelectsTheFolderAtItsHeight) {
   FolderNode *a = Child("a"), *a1 = Child("a\\a1");
   Expand(a);
   Expand(a1);
@@ -93,6 +69,29 @@ TEST_F(DetailList, EntriesFollowExpandCollapseDeletionAndSortingAtEveryDepth) {
   ResortBranch(Panes.mainTree, start->mainItem);
   EXPECT_EQ("c", ChildTexts(Panes.mainTree, start->mainItem)[0]);
   ExpectPaired("after sorting with an expanded child", 3);
+
+  // A left click in a row selects the folder at that height; paths find their items.
+  FolderNode* c = Child("c");
+  RECT row;
+  ASSERT_TRUE(ItemRect(Panes.mainTree, c->mainItem, false, &row));
+  const LPARAM point = MAKELPARAM(20, (row.top + row.bottom) / 2);
+  for (UINT ignored : {WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_KEYDOWN}) SendMessageA(Panes.mainList, ignored, 0, point);
+  EXPECT_EQ(start, CurrentFolder) << "only a left click selects";
+  SendMessageA(Panes.mainList, WM_LBUTTONUP, 0, point);
+  EXPECT_EQ(c, CurrentFolder);
+
+  HTREEITEM found = SelectByPath(Panes.mainTree, temp.Path("a\\a1").c_str(), nullptr, true, true);
+  EXPECT_EQ(a1->mainItem, found);
+  EXPECT_EQ(a1, CurrentFolder);
+  ExpectPaired("after selecting by path", 3);
+  EXPECT_EQ(nullptr, SelectByPath(Panes.mainTree, temp.Path("a\\a").c_str(), nullptr, false, false))
+      << "a prefix of a name is not a folder";
+  Expand(a, TVE_COLLAPSE);
+  LPITEMIDLIST list = IdListFromPath(temp.Path("a\\a1\\x").c_str(), nullptr, nullptr);
+  FolderNode* x = FindNodeByIdList(Panes.mainTree, top->mainItem, list);
+  FreeIdList(list);
+  ASSERT_NE(nullptr, x) << "collapsed branches are searched too";
+  EXPECT_EQ("x", TreeItemText(Panes.mainTree, x->mainItem));
 }
 
 DWORD WINAPI AskForAncestorRepaint(void* node) {
@@ -133,32 +132,6 @@ TEST_F(DetailList, AncestorRowsAskedForByAWorkerAreInvalidatedUpToTheDrive) {
   EXPECT_FALSE(rowInvalid(x)) << "the folder's own row was not asked for";
   EXPECT_FALSE(rowInvalid(top)) << "the ancestors end at the drive";
   DeleteObject(invalid);
-}
-
-TEST_F(DetailList, ALeftClickInARowSelectsTheFolderAtThatHeightAndPathsFindTheirItems) {
-  FolderNode* c = Child("c");
-  RECT row;
-  ASSERT_TRUE(ItemRect(Panes.mainTree, c->mainItem, false, &row));
-  const LPARAM point = MAKELPARAM(20, (row.top + row.bottom) / 2);
-  for (UINT ignored : {WM_LBUTTONDBLCLK, WM_RBUTTONUP, WM_KEYDOWN}) SendMessageA(Panes.mainList, ignored, 0, point);
-  EXPECT_EQ(start, CurrentFolder) << "only a left click selects";
-  SendMessageA(Panes.mainList, WM_LBUTTONUP, 0, point);
-  EXPECT_EQ(c, CurrentFolder);
-
-  HTREEITEM found = SelectByPath(Panes.mainTree, temp.Path("a\\a1").c_str(), nullptr, true, true);
-  FolderNode* a1 = Child("a\\a1");
-  ASSERT_NE(nullptr, a1);
-  EXPECT_EQ(a1->mainItem, found);
-  EXPECT_EQ(a1, CurrentFolder);
-  ExpectPaired("after selecting by path", 3);
-  EXPECT_EQ(nullptr, SelectByPath(Panes.mainTree, temp.Path("a\\a").c_str(), nullptr, false, false))
-      << "a prefix of a name is not a folder";
-  Expand(Child("a"), TVE_COLLAPSE);
-  LPITEMIDLIST list = IdListFromPath(temp.Path("a\\a1\\x").c_str(), nullptr, nullptr);
-  FolderNode* x = FindNodeByIdList(Panes.mainTree, top->mainItem, list);
-  FreeIdList(list);
-  ASSERT_NE(nullptr, x) << "collapsed branches are searched too";
-  EXPECT_EQ("x", TreeItemText(Panes.mainTree, x->mainItem));
 }
 
 }  // namespace

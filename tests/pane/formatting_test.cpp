@@ -46,21 +46,19 @@ class FormattingTest : public ::testing::Test {
   ScopedIntl decimal{"sDecimal", "."};
 };
 
-TEST_F(FormattingTest, GroupedNumbersKeepEveryDigit) {
-  const std::pair<uint64_t, const char*> cases[] = {{0, "0"},
-                                                    {999, "999"},
-                                                    {1000, "1,000"},
-                                                    {1000000, "1,000,000"},
-                                                    {1002003004, "1,002,003,004"},
-                                                    {4294967295u, "4,294,967,295"},
-                                                    {4294967296ull, "4,294,967,296"},
-                                                    {80000000000ull, "80,000,000,000"},
-                                                    {UINT64_MAX, "18,446,744,073,709,551,615"}};
-  for (const auto& [value, text] : cases) EXPECT_EQ(text, Grouped(value)) << "value " << value;
-}
+TEST_F(FormattingTest, GroupedNumbersKeepEveryDigitAndTheSizeUnitIsChosenBeforeRounding) {
+  const std::pair<uint64_t, const char*> grouped[] = {{0, "0"},
+                                                      {999, "999"},
+                                                      {1000, "1,000"},
+                                                      {1000000, "1,000,000"},
+                                                      {1002003004, "1,002,003,004"},
+                                                      {4294967295u, "4,294,967,295"},
+                                                      {4294967296ull, "4,294,967,296"},
+                                                      {80000000000ull, "80,000,000,000"},
+                                                      {UINT64_MAX, "18,446,744,073,709,551,615"}};
+  for (const auto& [value, text] : grouped) EXPECT_EQ(text, Grouped(value)) << "value " << value;
 
-TEST_F(FormattingTest, SizeUnitIsChosenBeforeRounding) {
-  const std::pair<double, const char*> cases[] = {{0, "0 bytes"},
+  const std::pair<double, const char*> sizes[] = {{0, "0 bytes"},
                                                   {999, "999 bytes"},
                                                   {1000, "0.98KB"},
                                                   {1536, "1.50KB"},
@@ -70,10 +68,10 @@ TEST_F(FormattingTest, SizeUnitIsChosenBeforeRounding) {
                                                   {1048576000, "0.98GB"},
                                                   {5.0 * 1024 * 1024 * 1024, "5.00GB"},
                                                   {2000.0 * 1024 * 1024 * 1024, "2000GB"}};
-  for (const auto& [bytes, text] : cases) EXPECT_EQ(text, Size(bytes)) << "bytes " << bytes;
+  for (const auto& [bytes, text] : sizes) EXPECT_EQ(text, Size(bytes)) << "bytes " << bytes;
 }
 
-TEST_F(FormattingTest, PercentagesCountsAndPairs) {
+TEST_F(FormattingTest, PercentagesCountsPairsAndSeparatorsReadOnEveryCall) {
   EXPECT_EQ("53 (05%)", Text(FormatSizeWithPercentage, 53.0, 1000.0, true));
   EXPECT_EQ("1.50KB (100%)", Text(FormatSizeWithPercentage, 1536.0, 1536.0, false));
   EXPECT_EQ("1.50KB", Text(FormatSizeWithPercentage, 1536.0, 0.0, false)) << "a base of 0 adds no percentage";
@@ -82,9 +80,7 @@ TEST_F(FormattingTest, PercentagesCountsAndPairs) {
   EXPECT_EQ("1,536 (1.50KB)", Text(FormatBytesAndSize, 1536));
   char text[5];
   EXPECT_STREQ("1,23", FormatGroupedNumber(1234567, text, sizeof text)) << "the text stops at the buffer's end";
-}
 
-TEST_F(FormattingTest, SeparatorsAreReadOnEveryCall) {
   {
     ScopedIntl comma("sDecimal", ",");
     ScopedIntl space("sThousand", " ");

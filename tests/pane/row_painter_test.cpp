@@ -1,5 +1,4 @@
-// Detail rows painted into a bitmap: the texts each cell draws (seen through
-// the painter's text observer) and the bar pixels.
+// Detail rows painted into a bitmap: the texts each cell draws and the bar pixels.
 #include <gtest/gtest.h>
 
 #include <string>

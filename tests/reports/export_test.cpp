@@ -1,82 +1,46 @@
-// Export to a text file through the real save dialog, on a scanned scratch
-// tree: each case picks its choices in the dialog's template and compares the
-// file byte for byte with the lines the user should find in it.
+// Export through the real save dialog, the file compared byte for byte with what the user should find.
 #include <windows.h>
-#include <commctrl.h>
 #include <dlgs.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <string>
-#include <vector>
+#include <cstring>
 
-#include "app/resource_text.h"
-#include "model/folder_node.h"
-#include "model/tree_items.h"
 #include "pane/column_info.h"
-#include "pane/columns.h"
 #include "pane/formatting.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
-#include "settings/settings_record.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
 constexpr uint64_t THREE_GIB = 3ull << 30;  // two make a folder past 4 GiB (sparse files)
 
+using Rows = std::vector<std::pair<const char*, int>>;
 struct ExportCase {
-  const char* name;
-  bool deselect;                  // nothing selected: the branch choice is disabled
-  bool wholeTree;                 // clicked in the template
-  bool allLevels;                 // "only displayed folders" cleared
+  // 'd' nothing selected (the branch choice is disabled), 'w' whole tree
+  // clicked in the template, 'a' "only displayed folders" cleared.
+  const char* choices;
   const char* scanning;           // a folder still being counted, or null
   std::vector<uint32_t> columns;  // shown, in display order; percentages with the file count
   // The folder lines without their level, "@" for the scratch folder's name and
   // "#" for today's date, and each one's level below the scratch folder.
-  std::vector<std::pair<const char*, int>> rows;
+  Rows rows;
+  bool Chose(char choice) const { return std::strchr(choices, choice) != nullptr; }
 };
 
-const std::vector<uint32_t> DEFAULT_COLUMNS = {COLUMN_TOTAL, COLUMN_OWN_FILES, COLUMN_MODIFIED};
-const std::vector<std::pair<const char*, int>> TOTALS = {
-    {"@\t 6,442,454,092", 0}, {"big\t 6,442,450,944", 1}, {"small\t 2,148", 1}, {"empty\t 0", 1}};
-const std::vector<std::pair<const char*, int>> SHOWN = {{"@\t 6,442,454,092\t 1,000\t#", 0},
-                                                        {"big\t 6,442,450,944\t 6,442,450,944\t#", 1},
-                                                        {"small\t 2,148\t 2,048\t#", 1},
-                                                        {"empty\t 0\t 0\t#", 1}};
+const std::vector<uint32_t> DEFAULTS = {COLUMN_TOTAL, COLUMN_OWN_FILES, COLUMN_MODIFIED};
+const Rows TOTALS = {{"@\t 6,442,454,092", 0}, {"big\t 6,442,450,944", 1}, {"small\t 2,148", 1}, {"empty\t 0", 1}};
+const Rows SHOWN = {{"@\t 6,442,454,092\t 1,000\t#", 0},
+                    {"big\t 6,442,450,944\t 6,442,450,944\t#", 1},
+                    {"small\t 2,148\t 2,048\t#", 1},
+                    {"empty\t 0\t 0\t#", 1}};
 
 // The first case writes a new file; every later one replaces it after the prompt.
 const ExportCase CASES[] = {
-    {"whole tree, all levels",
-     false,
-     true,
-     true,
-     nullptr,
-     {COLUMN_TOTAL},
-     {TOTALS[0], TOTALS[1], TOTALS[2], {"inner\t 100", 2}, TOTALS[3]}},
-    {"nothing selected", true, false, false, nullptr, {COLUMN_TOTAL}, TOTALS},
-    {"selected branch, shown folders", false, false, false, nullptr, DEFAULT_COLUMNS, SHOWN},
-    {"selected branch, all levels",
-     false,
-     false,
-     true,
-     nullptr,
-     DEFAULT_COLUMNS,
-     {SHOWN[0], SHOWN[1], SHOWN[2], {"inner\t 100\t 100\t#", 2}, SHOWN[3]}},
-    {"a folder still counted",
-     false,
-     false,
-     false,
-     "small",
-     DEFAULT_COLUMNS,
-     {SHOWN[0], SHOWN[1], {"small\t>2,148\t>2,048\t#", 1}, SHOWN[3]}},
-    {"hidden column, percentages, counts and capacity",
-     false,
-     false,
-     true,
+    {"wa", nullptr, {COLUMN_TOTAL}, {TOTALS[0], TOTALS[1], TOTALS[2], {"inner\t 100", 2}, TOTALS[3]}},
+    {"d", nullptr, {COLUMN_TOTAL}, TOTALS},
+    {"", nullptr, DEFAULTS, SHOWN},
+    {"a", nullptr, DEFAULTS, {SHOWN[0], SHOWN[1], SHOWN[2], {"inner\t 100\t 100\t#", 2}, SHOWN[3]}},
+    {"", "small", DEFAULTS, {SHOWN[0], SHOWN[1], {"small\t>2,148\t>2,048\t#", 1}, SHOWN[3]}},
+    {"a",  // a hidden column, percentages, counts and capacity
      nullptr,
      {COLUMN_TOTAL, COLUMN_FILE_COUNT, COLUMN_CAPACITY},
      {{"@\t 6,442,454,092 (100%)\t 1\t", 0},
@@ -116,7 +80,7 @@ class ExportTest : public MainWindowTest {
     path.pop_back();
     const std::string name = path.substr(path.rfind('\\') + 1);
     int depth = 0;
-    if (c.wholeTree || c.deselect) {
+    if (c.Chose('w') || c.Chose('d')) {
       // From the computer down to the scratch folder's parent, each with its total so far.
       std::vector<std::string> labels = {TreeItemText(Panes.mainTree, TopItem(Panes.mainTree)),
                                          TreeItemText(Panes.mainTree, start->root->mainItem)};
@@ -154,7 +118,7 @@ TEST_F(ExportTest, FileHoldsTheChosenFoldersWithExactBytesAndTheirLevelsAndCance
   }
   bool first = true;
   for (const ExportCase& c : CASES) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(testing::Message() << "case " << &c - CASES << ", choices \"" << c.choices << "\"");
     ShowColumns(c);
     FolderNode* counted = c.scanning ? Child(c.scanning) : nullptr;
     const FolderNode before = counted ? *counted : FolderNode{};
@@ -162,7 +126,7 @@ TEST_F(ExportTest, FileHoldsTheChosenFoldersWithExactBytesAndTheirLevelsAndCance
       counted->scanState = SCAN_RUNNING;
       counted->flags &= ~(FILES_COUNTED | SUBTREE_COMPLETE);
     }
-    if (c.deselect) TreeView_SelectItem(Panes.mainTree, nullptr);
+    if (c.Chose('d')) TreeView_SelectItem(Panes.mainTree, nullptr);
 
     bool branchEnabled = false;
     DialogAnswerer answerer([&](HWND dialog) {
@@ -171,21 +135,21 @@ TEST_F(ExportTest, FileHoldsTheChosenFoldersWithExactBytesAndTheirLevelsAndCance
       HWND options = FindWindowExA(dialog, nullptr, "#32770", nullptr);
       branchEnabled = IsWindowEnabled(GetDlgItem(options, IDC_REPORT_BRANCH));
       EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(options, IDC_REPORT_SHOWN_ONLY));
-      EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(options, c.deselect ? IDC_REPORT_WHOLE_TREE : IDC_REPORT_BRANCH));
-      if (c.wholeTree) SendMessageA(GetDlgItem(options, IDC_REPORT_WHOLE_TREE), BM_CLICK, 0, 0);
-      if (c.allLevels) SendMessageA(GetDlgItem(options, IDC_REPORT_SHOWN_ONLY), BM_CLICK, 0, 0);
+      EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(options, c.Chose('d') ? IDC_REPORT_WHOLE_TREE : IDC_REPORT_BRANCH));
+      if (c.Chose('w')) SendMessageA(GetDlgItem(options, IDC_REPORT_WHOLE_TREE), BM_CLICK, 0, 0);
+      if (c.Chose('a')) SendMessageA(GetDlgItem(options, IDC_REPORT_SHOWN_ONLY), BM_CLICK, 0, 0);
       return IDOK;
     });
     Command(IDM_EXPORT_TO_FILE);
 
-    EXPECT_EQ(!c.deselect, branchEnabled);
+    EXPECT_EQ(!c.Chose('d'), branchEnabled);
     ASSERT_EQ(first ? 1u : 2u, answerer.seen().size()) << "the save dialog, then the overwrite prompt";
     EXPECT_EQ(ResourceString(IDS_EXPORT_TITLE), answerer.seen()[0].caption);
     const std::string written = ReadFileBytes(file);
     EXPECT_EQ(Expected(c), written);
 
     if (counted) *counted = before;
-    if (c.deselect) TreeView_SelectItem(Panes.mainTree, start->mainItem);
+    if (c.Chose('d')) TreeView_SelectItem(Panes.mainTree, start->mainItem);
     first = false;
   }
 }

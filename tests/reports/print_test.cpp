@@ -1,20 +1,8 @@
-// Printing on the test printer: the job's pages as text, what the dialog
-// offers, a cancelled dialog, and a printer whose port fails.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
+// Printing on the test printer: the pages as text, the dialog, Cancel and a failing port.
 #include <cctype>
 #include <cstdio>
-#include <string>
-#include <vector>
 
-#include "app/resource_text.h"
-#include "pane/columns.h"
 #include "pane/formatting.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
 #include "support/test_printer.h"
 
@@ -125,9 +113,8 @@ TEST_F(PrintTest, PagesRepeatTheHeaderAndListTheShownFoldersInOrder) {
   ResizeNameColumn(tree.right * 2 / 3);
   ASSERT_EQ(1u, Print(IDOK, true).size());
   const std::string whole = printer.PrintedText();
-  char caption[700];
-  GetWindowTextA(window, caption, sizeof caption);
-  EXPECT_EQ(0u, Squeezed(whole).find(caption + PageHeader(1))) << "the computer has no path: " << whole.substr(0, 300);
+  EXPECT_EQ(0u, Squeezed(whole).find(WindowText(window) + PageHeader(1)))
+      << "the computer has no path: " << whole.substr(0, 300);
   EXPECT_NE(std::string::npos, whole.find("below")) << "every level";
 
   // A port that fails the job: no message, and nothing the job made is left.

@@ -1,17 +1,4 @@
-// The folder-details sheet on the real main window: the column-order page's
-// check marks and drags, a column page's width, Cancel and a restart.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-#include <commctrl.h>
-
-#include <string>
-#include <vector>
-
-#include "app/resource_text.h"
-#include "model/tree_items.h"
-#include "pane/columns.h"
-#include "resource.h"
+// The folder-details sheet on the real main window: order page, a column page, Cancel and a restart.
 #include "support/column_header.h"
 #include "support/main_window_test.h"
 #include "support/sheet_script.h"
@@ -56,42 +43,37 @@ void TypeWidth(HWND sheet, const char* width) { SetWindowTextA(PageControl(sheet
 
 using Ids = std::vector<uint32_t>;
 
-TEST_F(FolderDetails, OrderPageHidesAndMovesColumnsAtOnceAndCancelPutsThemBack) {
+TEST_F(FolderDetails, OrderPageHidesAndMovesColumnsAtOnceCancelPutsThemBackAndAColumnPageOpensOnItsColumn) {
   Open();
   const Ids table = TableIds(), shown = ShownColumns();
   ASSERT_EQ((Ids{14, 15, 16, 24, 23, 51, 52, 65, 17}), table);
   Ids shownUnchecked, firstOntoFourth, fourthOntoFirst;
-  SheetScript script({[](HWND sheet) { ClickCheck(sheet, 0); },
-                      [&](HWND sheet) {
-                        shownUnchecked = ShownColumns();
-                        DragItem(sheet, 0, 3);
-                      },
-                      [&](HWND sheet) {
-                        firstOntoFourth = TableIds();
-                        DragItem(sheet, 3, 0);
-                      },
-                      [&](HWND) { fourthOntoFirst = TableIds(); }},
-                     IDCANCEL);
+  SheetScript order({[](HWND sheet) { ClickCheck(sheet, 0); },
+                     [&](HWND sheet) {
+                       shownUnchecked = ShownColumns();
+                       DragItem(sheet, 0, 3);
+                     },
+                     [&](HWND sheet) {
+                       firstOntoFourth = TableIds();
+                       DragItem(sheet, 3, 0);
+                     },
+                     [&](HWND) { fourthOntoFirst = TableIds(); }},
+                    IDCANCEL);
   Command(IDM_FOLDER_DETAILS);
-  ASSERT_TRUE(script.finished());
+  ASSERT_TRUE(order.finished());
   EXPECT_EQ((Ids{18, 15, 52}), shownUnchecked) << "an unchecked column leaves the header at once";
   EXPECT_EQ((Ids{15, 16, 24, 14, 23, 51, 52, 65, 17}), firstOntoFourth) << "after the fourth";
   EXPECT_EQ(table, fourthOntoFirst) << "before the first";
   EXPECT_EQ(table, TableIds()) << "Cancel restores the order";
   EXPECT_EQ(shown, ShownColumns()) << "and shows the column again";
-}
 
-TEST_F(FolderDetails, ColumnPageOpensOnItsColumnAndItsChoicesSurviveARestart) {
-  Open();
   const int width = ColumnById(COLUMN_OWN_FILES)->width;
   std::string hideText;
   int page = -1, afterFifty = 0, afterTyping = 0;
   SheetScript script(
       {[&](HWND sheet) {
          page = static_cast<int>(SendMessageA(sheet, PSM_HWNDTOINDEX, reinterpret_cast<WPARAM>(CurrentPage(sheet)), 0));
-         char text[128] = "";
-         GetWindowTextA(PageControl(sheet, IDC_COLUMN_HIDE), text, sizeof text);
-         hideText = text;
+         hideText = WindowText(PageControl(sheet, IDC_COLUMN_HIDE));
          TypeWidth(sheet, "50");
          afterFifty = ColumnById(COLUMN_OWN_FILES)->width;
          TypeWidth(sheet, "160");

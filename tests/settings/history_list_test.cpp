@@ -1,5 +1,4 @@
-// A history list as the user fills it, kept in the registry (the scratch
-// HKEY_CURRENT_USER of settings_store_test.cpp) and shown in a combo box.
+// A history list as the user fills it, kept in the (scratch) registry and shown in a combo box.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,25 +1,11 @@
-// The options sheet on the real main window, worked through its controls:
-// the drives chosen for start-up with their group boxes, and the colours.
-#include <gtest/gtest.h>
-
+// The options sheet on the real main window, worked through its controls: drives and colours.
 #include <windows.h>
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstring>
-#include <string>
 
-#include "app/process_state.h"
-#include "model/folder_node.h"
-#include "model/root_list.h"
-#include "model/tree_items.h"
-#include "pane/columns.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
-#include "settings/settings_record.h"
 #include "support/main_window_test.h"
 #include "support/sheet_script.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -34,9 +20,7 @@ std::string DrivesShown(HWND sheet) {
   std::string shown;
   for (int box : {IDC_DRIVES_ALL_REMOVABLE, IDC_DRIVES_ALL_FIXED, IDC_DRIVES_ALL_NETWORK, IDC_DRIVES_ALL_OTHER})
     shown += std::to_string(IsDlgButtonChecked(CurrentPage(sheet), box));
-  char text[64] = "";
-  GetWindowTextA(PageControl(sheet, IDC_DRIVES_SELECTED), text, sizeof text);
-  return shown + " " + text;
+  return shown + " " + WindowText(PageControl(sheet, IDC_DRIVES_SELECTED));
 }
 
 // The item of the drive whose name holds |letter|.
@@ -79,11 +63,41 @@ std::string ListedDrives() {
   return letters;
 }
 
-TEST_F(OptionsSheet, DrivesPageChoosesTheStartUpDrivesAndHidesTheOthers) {
+TEST_F(OptionsSheet, ChosenColourPaintsTheBarsCancelKeepsTheRecordAndTheDrivesPageChoosesTheStartUpDrives) {
+  temp.Make({"big.bin:900000"});
   Settings.scanDrives = BIT_C;
   Open();
+  const SettingsRecord before = Settings;
+  auto chooseColours = [](HWND sheet) {
+    ClickButton(sheet, IDC_COLOURS_BAR);
+    ClickButton(sheet, IDC_COLOURS_TAGGED);
+  };
+  {
+    SheetScript script({TurnTo(COLOURS_PAGE), chooseColours}, IDCANCEL, GREEN);
+    Command(IDM_OPTIONS);
+    ASSERT_TRUE(script.finished());
+  }
+  EXPECT_EQ(0, std::memcmp(&before, &Settings, sizeof Settings)) << "Cancel leaves every byte";
+  SheetScript colours({TurnTo(COLOURS_PAGE), chooseColours}, IDOK, GREEN);
+  Command(IDM_OPTIONS);
+  ASSERT_TRUE(colours.finished());
+  EXPECT_EQ(GREEN, Settings.barColour);
+  EXPECT_EQ(GREEN, Settings.taggedColour);
+  EXPECT_EQ(before.overflowColour, Settings.overflowColour);
+  EXPECT_EQ(0u, Settings.barCustomColours[0]) << "the dialog's own custom colours are kept as it left them";
+
+  // Bars of the parent folder's size: the drive's would be too short to fill.
+  DetailColumn(0)->flags &= ~COLUMN_BAR_OF_DRIVE;
+  RECT client;
+  GetClientRect(Panes.mainList, &client);
+  Canvas rows(client.right, client.bottom);
+  SendMessageA(Panes.mainList, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(rows.dc()), PRF_CLIENT);
+  GdiFlush();
+  EXPECT_GT(rows.Count(rows.all(), GREEN), 0) << "the bars are drawn in the new colour";
+  EXPECT_EQ(0, rows.Count(rows.all(), before.barColour));
+
   std::string first, allFixed, withoutC, icons;
-  SheetScript script({TurnTo(DRIVES_PAGE),
+  SheetScript drives({TurnTo(DRIVES_PAGE),
                       [&](HWND sheet) {
                         first = DrivesShown(sheet);
                         icons = DriveIcons(sheet, 'C');
@@ -99,7 +113,7 @@ TEST_F(OptionsSheet, DrivesPageChoosesTheStartUpDrivesAndHidesTheOthers) {
                      IDOK);
   StartFolderGiven = false;  // so the rebuild lists every drive it does not hide
   Command(IDM_OPTIONS);
-  ASSERT_TRUE(script.finished());
+  ASSERT_TRUE(drives.finished());
   const std::string dots(22, '.');
   EXPECT_EQ("0200 ..C." + dots, first) << "C: of the fixed disks C: and D:";
   EXPECT_EQ(ShellIcons("C:\\"), icons) << "each drive shows its own icon";
@@ -109,39 +123,6 @@ TEST_F(OptionsSheet, DrivesPageChoosesTheStartUpDrivesAndHidesTheOthers) {
   EXPECT_EQ(2u, Settings.allFixed);
   EXPECT_EQ(1, Settings.showOnlyScanDrives);
   EXPECT_EQ("D", ListedDrives());
-}
-
-TEST_F(OptionsSheet, ChosenColourPaintsTheBarsAndCancelKeepsTheRecord) {
-  temp.Make({"big.bin:900000"});
-  Open();
-  const SettingsRecord before = Settings;
-  auto chooseColours = [](HWND sheet) {
-    ClickButton(sheet, IDC_COLOURS_BAR);
-    ClickButton(sheet, IDC_COLOURS_TAGGED);
-  };
-  {
-    SheetScript script({TurnTo(COLOURS_PAGE), chooseColours}, IDCANCEL, GREEN);
-    Command(IDM_OPTIONS);
-    ASSERT_TRUE(script.finished());
-  }
-  EXPECT_EQ(0, std::memcmp(&before, &Settings, sizeof Settings)) << "Cancel leaves every byte";
-  SheetScript script({TurnTo(COLOURS_PAGE), chooseColours}, IDOK, GREEN);
-  Command(IDM_OPTIONS);
-  ASSERT_TRUE(script.finished());
-  EXPECT_EQ(GREEN, Settings.barColour);
-  EXPECT_EQ(GREEN, Settings.taggedColour);
-  EXPECT_EQ(before.overflowColour, Settings.overflowColour);
-  EXPECT_EQ(0u, Settings.barCustomColours[0]) << "the dialog's own custom colours are kept as it left them";
-
-  // Bars of the parent folder's size: the drive's would be too short to fill.
-  DetailColumn(0)->flags &= ~COLUMN_BAR_OF_DRIVE;
-  RECT client;
-  GetClientRect(Panes.mainList, &client);
-  Canvas rows(client.right, client.bottom);
-  SendMessageA(Panes.mainList, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(rows.dc()), PRF_CLIENT);
-  GdiFlush();
-  EXPECT_GT(rows.Count(rows.all(), GREEN), 0) << "the bars are drawn in the new colour";
-  EXPECT_EQ(0, rows.Count(rows.all(), before.barColour));
 }
 
 }  // namespace

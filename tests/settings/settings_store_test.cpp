@@ -1,5 +1,4 @@
-// The settings key and record against the real registry, with
-// HKEY_CURRENT_USER redirected to a scratch key for the whole process.
+// The settings key and record against the registry, HKEY_CURRENT_USER redirected to a scratch key.
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -95,7 +94,7 @@ TEST_F(SettingsStore, FirstRunDefaultsUnlessAStoredRecordFits) {
   EXPECT_TRUE(autoAddFixedDrives);
 }
 
-TEST_F(SettingsStore, RecordRoundTripsWithShownPanesClampedToOne) {
+TEST_F(SettingsStore, RecordRoundTripsWithShownPanesClampedAndSaveOnExitOffWritesOnlyTheSwitch) {
   ApplyDefaultSettings(&Settings);
   Settings.scanDrives = 1u << 3;
   Settings.mainWindowRect[2] = 812;
@@ -124,9 +123,8 @@ TEST_F(SettingsStore, RecordRoundTripsWithShownPanesClampedToOne) {
   Settings.sortColumn = 6;
   SaveSettings(false);
   EXPECT_EQ(6, Settings.sortColumn) << "without a sort column the stored index stays";
-}
 
-TEST_F(SettingsStore, SaveOnExitOffWritesOnlyTheSwitchUntilASaveIsForced) {
+  ClearSettingsKey();  // save on exit off writes only the switch until a save is forced
   TempFolder temp;
   temp.MakeFolder("other");
   const std::string path = temp.Path("other");

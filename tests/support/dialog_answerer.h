@@ -67,6 +67,8 @@ class MenuPicker {
   WindowPoller poller_;
 };
 
+std::string WindowText(HWND window);
+
 // Pumps this thread's messages until |done| holds or |limitMs| passed;
 // returns |done|'s last answer.  The limit only keeps a broken test from
 // hanging; it is never what makes a test pass.

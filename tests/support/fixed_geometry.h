@@ -14,11 +14,9 @@ class FixedGeometry : public DriveQueries {
   ULONGLONG exAvailable = 1000ull * 4096;
   ULONGLONG exTotal = 4000ull * 4096;
   bool fail = false;
-  int calls = 0;
 
   UINT DriveType(const char* rootPath) override { return SystemDriveQueries().DriveType(rootPath); }
   bool FreeSpace(const char*, DWORD* spc, DWORD* bps, DWORD* freeC, DWORD* totalC) override {
-    ++calls;
     if (fail) return false;
     *spc = sectorsPerCluster;
     *bps = bytesPerSector;
@@ -27,7 +25,6 @@ class FixedGeometry : public DriveQueries {
     return true;
   }
   bool FreeSpaceEx(const char*, ULONGLONG* available, ULONGLONG* total) override {
-    ++calls;
     if (fail) return false;
     *available = exAvailable;
     *total = exTotal;
@@ -35,7 +32,6 @@ class FixedGeometry : public DriveQueries {
   }
   // Answers Get_ExtFreeSpace as the Windows 95 device would.
   bool DosDriveInfo(DiocRegisters* registers, void* buffer) override {
-    ++calls;
     if (fail || registers->reg_EAX != 0x7303) return false;
     auto* bytes = static_cast<BYTE*>(buffer);
     DWORD values[4] = {sectorsPerCluster, bytesPerSector, freeClusters, totalClusters};

@@ -1,12 +1,18 @@
 // A fixture for tests on one scratch folder: the top node, the folder's drive
 // and a node for the folder directly under it, on a drive whose geometry is
-// fixed at 4 096-byte clusters.
+// fixed at 4 096-byte clusters; with what the model's tests name.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/process_state.h"
 #include "model/folder_node.h"
+#include "model/scanner.h"
+#include "pane/pane_controls.h"
+#include "settings/settings_record.h"
+#include "shell/shell_items.h"
+#include "support/canvas.h"
 #include "support/fixed_geometry.h"
 #include "support/temp_folder.h"
 #include "support/test_panes.h"

@@ -1,21 +1,13 @@
 #include "support/main_window_test.h"
 
 #include "app/main_window.h"
-#include "app/process_state.h"
 #include "app/startup.h"
-#include "model/folder_node.h"
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
 #include "model/root_list.h"
-#include "model/tree_items.h"
 #include "model/worker_table.h"
-#include "pane/pane_controls.h"
-#include "resource.h"
-#include "settings/settings_record.h"
 #include "settings/settings_store.h"
-#include "support/dialog_answerer.h"
 #include "support/scratch_registry.h"
-#include "support/test_panes.h"
 
 namespace {
 
@@ -141,17 +133,16 @@ HWND PageWith(HWND dialog, int id) {
   return nullptr;
 }
 
-std::string Text(HWND dialog, int id) {
-  char text[MAX_PATH] = "";
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
+std::string Text(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
 
-std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
-  std::vector<std::string> texts;
-  for (HTREEITEM item = FirstChildItem(tree, parent); item; item = NextSiblingItem(tree, item))
-    texts.push_back(TreeItemText(tree, item));
-  return texts;
+std::vector<HTREEITEM> ExpectListPaired(const std::string& step) {
+  std::vector<HTREEITEM> visible;
+  for (HTREEITEM item = TopItem(Panes.mainTree); item; item = TreeNext(Panes.mainTree, item, TVGN_NEXTVISIBLE))
+    visible.push_back(item);
+  EXPECT_EQ(LRESULT(visible.size()), SendMessageA(Panes.mainList, LB_GETCOUNT, 0, 0)) << step;
+  for (size_t i = 0; i < visible.size(); ++i)
+    EXPECT_EQ(LRESULT(visible[i]), SendMessageA(Panes.mainList, LB_GETITEMDATA, i, 0)) << step << ", entry " << i;
+  return visible;
 }
 
 void Click(HWND dialog, int id) { SendMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }

@@ -1,6 +1,7 @@
 // The real main window, started on a scratch folder as the command line names
 // it, from first-run settings in a scratch registry, and the helpers its
-// tests share.  Each room's suite derives from it (class X : public MainWindowTest {}).
+// tests share, with what nearly every such test names.  Each room's suite
+// derives from it (class X : public MainWindowTest {}).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -10,10 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "app/process_state.h"
+#include "app/resource_text.h"
+#include "model/folder_node.h"
+#include "model/tree_items.h"
+#include "pane/columns.h"
+#include "pane/pane_controls.h"
+#include "resource.h"
+#include "settings/settings_record.h"
 #include "support/canvas.h"
+#include "support/dialog_answerer.h"
 #include "support/temp_folder.h"
-
-struct FolderNode;
+#include "support/test_panes.h"
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -61,8 +70,9 @@ RECT PlaceIn(HWND window, HWND child);
 // A control's text; the page of a Tag or Find dialog that holds control |id|.
 std::string Text(HWND dialog, int id);
 HWND PageWith(HWND dialog, int id);
-// The texts of |parent|'s child items, in tree order.
-std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent);
+// The main tree's items whose ancestors are all expanded, in tree order,
+// once it is checked that detail entry i holds the i-th and nothing else is listed.
+std::vector<HTREEITEM> ExpectListPaired(const std::string& step);
 // A click on a button, and a choice in a drop-down list, as the user makes them.
 void Click(HWND dialog, int id);
 void Choose(HWND dialog, int id, int index);

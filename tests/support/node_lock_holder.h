@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <utility>
 
 struct FolderNode;
 

@@ -25,6 +25,7 @@ SheetScript::SheetScript(std::vector<SheetStep> steps, int close, COLORREF colou
       answerer_([this](HWND dialog) { return Answer(dialog); }) {}
 
 int SheetScript::Answer(HWND dialog) {
+  if (finished()) return 0;  // its sheet is closed; a later one is another script's
   if (IsColourDialog(dialog)) {
     SetDlgItemInt(dialog, COLOR_RED, GetRValue(colour_), FALSE);
     SetDlgItemInt(dialog, COLOR_GREEN, GetGValue(colour_), FALSE);

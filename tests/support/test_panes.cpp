@@ -2,8 +2,6 @@
 
 #include <shlobj.h>
 
-#include <cstring>
-
 #include "app/process_state.h"
 #include "model/folder_node.h"
 #include "model/node_removal.h"
@@ -144,10 +142,11 @@ FolderNode* TestPanes::Child(FolderNode* parent, const std::string& name) const 
   return ChildNamed(tree_, parent, name);
 }
 
-int TestPanes::ChildCount(FolderNode* parent) const {
-  int count = 0;
-  for (HTREEITEM item = FirstChildItem(tree_, parent->mainItem); item; item = NextSiblingItem(tree_, item)) ++count;
-  return count;
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
+  std::vector<std::string> texts;
+  for (HTREEITEM item = FirstChildItem(tree, parent); item; item = NextSiblingItem(tree, item))
+    texts.push_back(TreeItemText(tree, item));
+  return texts;
 }
 
 std::string TestPanes::ItemText(FolderNode* node) const { return TreeItemText(tree_, node->mainItem); }

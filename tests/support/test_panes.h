@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 struct FolderNode;
 struct DriveRootNode;
@@ -30,7 +31,6 @@ class TestPanes {
 
   // The child of |parent| whose item text is |name|, or null.
   FolderNode* Child(FolderNode* parent, const std::string& name) const;
-  int ChildCount(FolderNode* parent) const;
   std::string ItemText(FolderNode* node) const;
   bool ItemHasButton(FolderNode* node) const;
 
@@ -42,9 +42,11 @@ class TestPanes {
   HWND findList_ = nullptr;
 };
 
-// The text of a tree item, and the child of |parent| whose item reads |name|.
+// The text of a tree item, the child of |parent| whose item reads |name|,
+// and the texts of |parent|'s child items in tree order.
 std::string TreeItemText(HWND tree, HTREEITEM item);
 FolderNode* ChildNamed(HWND tree, FolderNode* parent, const std::string& name);
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent);
 
 // Lets the tree's messages from worker threads through while a test waits.
 void PumpMessages();

@@ -20,8 +20,6 @@ class TestPrinter {
   // The text of the last job, in the ANSI code page, each page ended by a
   // form feed; empty when nothing was printed.
   std::string PrintedText() const;
-  // The last job's PDF, for looking at it.
-  std::string PdfPath() const { return folder_ + "printed.pdf"; }
 
  private:
   std::string folder_;  // the jobs' output, under the temp directory
