@@ -32,17 +32,21 @@ bool FinishWhenAllReported(FolderNode* parent) {
   return true;
 }
 
+// Counts a complete |child| into |parent|, whose lock the caller holds, once.
+void CountCompletion(FolderNode* child, FolderNode* parent) {
+  if (!(child->flags & SUBTREE_COMPLETE) || child->completionReported) return;
+  child->completionReported = 1;
+  parent->subFoldersCalculated += 1;
+  FinishWhenAllReported(parent);
+}
+
 // Adds the deltas to one ancestor and counts the child's completion there,
 // once; false once the drive root has taken its share.
 bool AddToAncestor(FolderNode* child, FolderNode* parent, int64_t bytesDelta, int64_t allocatedDelta) {
   LockNode(parent);
   parent->subtreeBytes += bytesDelta;
   parent->subtreeAllocated += allocatedDelta;
-  if ((child->flags & SUBTREE_COMPLETE) && !child->completionReported) {
-    child->completionReported = 1;
-    parent->subFoldersCalculated += 1;
-    FinishWhenAllReported(parent);
-  }
+  CountCompletion(child, parent);
   UnlockNode(parent);
   return parent->kind != NODE_DRIVE_ROOT;
 }
@@ -130,11 +134,7 @@ void PendingPropagation::FlushLevel(size_t index) {
     added = true;
     bytes += owed.bytes;
     allocated += owed.allocated;
-    if ((owed.child->flags & SUBTREE_COMPLETE) && !owed.child->completionReported) {
-      owed.child->completionReported = 1;
-      node->subFoldersCalculated += 1;
-      FinishWhenAllReported(node);
-    }
+    CountCompletion(owed.child, node);
   }
   node->subtreeBytes += bytes;
   node->subtreeAllocated += allocated;
