@@ -315,7 +315,7 @@ void SortChildren(HWND tree, HTREEITEM parent) {
   TVSORTCB sort = {};
   sort.hParent = parent;
   sort.lpfnCompare = SortCompareHook;
-  sort.lParam = SortParameterHook ? SortParameterHook() : 0;
+  sort.lParam = SortParameterHook ? SortParameterHook(tree, parent) : 0;
   SendMessageA(tree, TVM_SORTCHILDRENCB, 0, reinterpret_cast<LPARAM>(&sort));
 }
 

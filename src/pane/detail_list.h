@@ -21,7 +21,8 @@ HWND CreateDetailList(HWND tree, bool findPair);
 // What other rooms plug in: row painting, the sort order, the popup menu
 // over the pane, the name-width cache and the horizontal scroll bar.
 using PaintRowFunction = void (*)(const DRAWITEMSTRUCT* item);
-using SortParameterFunction = LPARAM (*)();
+// The sort parameter for sorting |parent|'s children, asked just before.
+using SortParameterFunction = LPARAM (*)(HWND tree, HTREEITEM parent);
 using PopupMenuFunction = void (*)(HWND owner, POINT screen, int column);
 using PaneEventFunction = void (*)();
 extern PaintRowFunction PaintRowHook;

@@ -2,7 +2,11 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "model/folder_node.h"
 #include "model/tree_items.h"
@@ -47,7 +51,9 @@ int CompareNames(const FolderNode* a, const FolderNode* b) {
   return static_cast<short>(HRESULT_CODE(result));
 }
 
-int PrimaryResult(uint32_t id, const FolderNode* a, const FolderNode* b) {
+// The comparison with |names| ordering two folders by name.
+template <typename Names>
+int PrimaryResult(uint32_t id, const FolderNode* a, const FolderNode* b, Names names) {
   switch (id) {
     case COLUMN_TOTAL:
       return Sign(NodeSizes(a).total, NodeSizes(b).total);
@@ -56,7 +62,7 @@ int PrimaryResult(uint32_t id, const FolderNode* a, const FolderNode* b) {
     case COLUMN_SUBFOLDERS:
       return Sign(NodeSizes(a).subtree, NodeSizes(b).subtree);
     case COLUMN_NAME:
-      return CompareNames(a, b);
+      return names(a, b);
     case COLUMN_FOLDER_COUNT:
       return Sign(a->subfolderCount, b->subfolderCount);
     case COLUMN_FILE_COUNT:
@@ -72,7 +78,83 @@ int PrimaryResult(uint32_t id, const FolderNode* a, const FolderNode* b) {
   }
 }
 
-LPARAM CurrentSortParameter() { return reinterpret_cast<LPARAM>(SortColumn()); }
+template <typename Names>
+int CompareWith(const ColumnInfo* column, const FolderNode* a, const FolderNode* b, Names names) {
+  int result = PrimaryResult(column->id, a, b, names);
+  if (result != 0 && !column->ascending) result = -result;
+  if (result != 0) return result;
+  return names(a, b);  // ties by name, ascending in both directions
+}
+
+// One sort of a parent's children.  Each shell comparison of two names costs
+// the shell a dozen requests to the window server under Wine, and the tree
+// makes n log n of them; so the children are first put in order by their item
+// texts, and when n - 1 shell comparisons confirm that each child comes
+// strictly before the next, that order is the only one the comparison allows
+// and the tree is given each child's place instead.  Otherwise (texts that the
+// shell orders differently, or ties) the tree compares as it always did.
+struct SortPlan {
+  const ColumnInfo* column = nullptr;
+  std::unordered_map<LPARAM, int> places;
+};
+SortPlan g_plan;  // sorts run one at a time on the tree's own thread
+
+struct Sibling {
+  const FolderNode* node;
+  std::wstring name;
+};
+
+int CompareTexts(const std::wstring& a, const std::wstring& b) {
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) - CSTR_EQUAL;
+}
+
+std::wstring WideItemText(HWND tree, HTREEITEM item) {
+  char text[MAX_PATH];
+  ItemText(tree, item, text, sizeof text);
+  wchar_t wide[MAX_PATH];
+  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, MAX_PATH);
+  return length > 0 ? std::wstring(wide, length - 1) : std::wstring();
+}
+
+// Fills |plan.places| when the children's order is settled as above.
+void PlanSort(HWND tree, HTREEITEM parent, SortPlan* plan) {
+  constexpr size_t kWorthPlanning = 16;  // below this the tree's own sort is as cheap
+  const FolderNode* parentNode = NodeFromItem(tree, parent);
+  if (IsFolderNode(parentNode) && parentNode->scanState == SCAN_RUNNING) return;  // the tree refuses the sort
+  std::vector<Sibling> siblings;
+  for (HTREEITEM child = FirstChildItem(tree, parent); child; child = NextSiblingItem(tree, child)) {
+    const FolderNode* node = NodeFromItem(tree, child);
+    if (!IsFolderNode(node)) return;
+    siblings.push_back({node, WideItemText(tree, child)});
+  }
+  if (siblings.size() < kWorthPlanning) return;
+  const ColumnInfo* column = plan->column;
+  std::sort(siblings.begin(), siblings.end(), [column](const Sibling& x, const Sibling& y) {
+    return CompareWith(column, x.node, y.node,
+                       [&x, &y](const FolderNode*, const FolderNode*) { return CompareTexts(x.name, y.name); }) < 0;
+  });
+  for (size_t i = 1; i < siblings.size(); ++i) {
+    if (CompareWith(column, siblings[i - 1].node, siblings[i].node, CompareNames) >= 0) return;
+  }
+  for (size_t i = 0; i < siblings.size(); ++i)
+    plan->places[reinterpret_cast<LPARAM>(siblings[i].node)] = static_cast<int>(i);
+}
+
+LPARAM PrepareSort(HWND tree, HTREEITEM parent) {
+  g_plan.column = SortColumn();
+  std::unordered_map<LPARAM, int>().swap(g_plan.places);  // a long list's places are not kept
+  if (g_plan.column) PlanSort(tree, parent, &g_plan);
+  return reinterpret_cast<LPARAM>(&g_plan);
+}
+
+int CALLBACK CompareInPlan(LPARAM first, LPARAM second, LPARAM planParameter) {
+  auto* plan = reinterpret_cast<const SortPlan*>(planParameter);
+  if (!plan->places.empty()) {
+    auto a = plan->places.find(first), b = plan->places.find(second);
+    if (a != plan->places.end() && b != plan->places.end()) return Sign(a->second, b->second);
+  }
+  return CompareNodes(first, second, reinterpret_cast<LPARAM>(plan->column));
+}
 
 }  // namespace
 
@@ -81,15 +163,12 @@ int CALLBACK CompareNodes(LPARAM first, LPARAM second, LPARAM sortColumn) {
   auto* a = reinterpret_cast<const FolderNode*>(first);
   auto* b = reinterpret_cast<const FolderNode*>(second);
   if (!column || !IsFolderNode(a) || !IsFolderNode(b)) return 0;
-  int result = PrimaryResult(column->id, a, b);
-  if (result != 0 && !column->ascending) result = -result;
-  if (result != 0) return result;
-  return CompareNames(a, b);  // ties by name, ascending in both directions
+  return CompareWith(column, a, b, CompareNames);
 }
 
 void InstallSorting() {
-  SortCompareHook = CompareNodes;
-  SortParameterHook = CurrentSortParameter;
+  SortCompareHook = CompareInPlan;
+  SortParameterHook = PrepareSort;
 }
 
 bool OnSortHeaderClick(const NMHEADERA* click) {

@@ -19,9 +19,9 @@ class Sorting : public MainWindowTest {
     temp.Make({"big", "big\\f.bin:90000", "big\\z", "mid", "mid\\f.bin:20000", "eq-b", "eq-a"});
     Open();
   }
-  std::string Order() const {
+  std::string Order(FolderNode* parent = nullptr) const {
     std::string names;
-    for (const std::string& name : ChildTexts(Panes.mainTree, start->mainItem)) names += name + " ";
+    for (const std::string& name : ChildTexts(Panes.mainTree, (parent ? parent : start)->mainItem)) names += name + " ";
     return names;
   }
   // A click on the header item of column |id|, as the header reports it.
@@ -95,6 +95,33 @@ TEST_F(Sorting, TotalFirstHeaderClicksReverseAndChooseCollapsedBranchesWaitAndSi
   const HRESULT shell = desktop->CompareIDs(0, start->absoluteIdList, Child("big\\a-small")->absoluteIdList);
   desktop->Release();
   EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(start, Child("big\\a-small"), &byName));
+}
+
+TEST_F(Sorting, LongListsTakeTheShellsOrderWhateverTheItemTextsSay) {
+  // Twenty folders in three sizes, so that sorting by total leaves ties to the names.
+  temp.MakeFolder("many");
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = std::string(i % 2 ? "many\\D" : "many\\d") + char('0' + i / 10) + char('0' + i % 10);
+    temp.MakeFolder(name);
+    temp.MakeFile(name + "\\f.bin", 5000 * (i % 3 + 1));
+  }
+  ASSERT_EQ(1, ScanSubtree(start, true, nullptr));
+  FolderNode* many = Child("many");
+  TreeView_Expand(Panes.mainTree, many->mainItem, TVE_EXPAND);
+  EXPECT_EQ("d02 D05 d08 D11 d14 D17 D01 d04 D07 d10 D13 d16 D19 d00 D03 d06 D09 d12 D15 d18 ", Order(many));
+  Click(COLUMN_NAME);
+  EXPECT_EQ("d00 D01 d02 D03 d04 D05 d06 D07 d08 D09 d10 D11 d12 D13 d14 D15 d16 D17 d18 D19 ", Order(many));
+  Click(COLUMN_NAME);
+  EXPECT_EQ("D19 d18 D17 d16 D15 d14 D13 d12 D11 d10 D09 d08 D07 d06 D05 d04 D03 d02 D01 d00 ", Order(many));
+  // An item whose text no longer says its name: the shell still decides.
+  char text[] = "zz";
+  TVITEMA item = {};
+  item.mask = TVIF_HANDLE | TVIF_TEXT;
+  item.hItem = Child("many\\d00")->mainItem;
+  item.pszText = text;
+  TreeView_SetItem(Panes.mainTree, &item);
+  Click(COLUMN_NAME);
+  EXPECT_EQ("zz D01 d02 D03 d04 D05 d06 D07 d08 D09 d10 D11 d12 D13 d14 D15 d16 D17 d18 D19 ", Order(many));
 }
 
 }  // namespace
