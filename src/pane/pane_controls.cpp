@@ -61,7 +61,8 @@ struct TreeUpdateQueue {
   uint64_t applied = 0;  // of those, carried out
   int waiters = 0;       // workers waiting for |applied| to reach a count
   HANDLE caughtUp;       // set after a round while workers wait
-  bool wakePosted = false;
+  bool running = false;  // a wake is posted or the round timer is set
+  int idleRounds = 0;    // rounds in a row that found nothing waiting
 };
 
 TreeUpdateQueue& Updates() {
@@ -158,15 +159,16 @@ void ApplyTreeUpdate(const TreeUpdate& update) {
 }
 
 // Carries out the waiting updates in order, one at a time; with |roundMs|,
-// stops after that long and leaves the rest for the next round.
-void ApplyTreeUpdates(DWORD roundMs = 0) {
+// stops after that long and leaves the rest for the next round.  Returns
+// how many it carried out.
+size_t ApplyTreeUpdates(DWORD roundMs = 0) {
   TreeUpdateQueue& queue = Updates();
   const DWORD start = GetTickCount();
-  for (;;) {
+  for (size_t done = 1;; ++done) {
     EnterCriticalSection(&queue.lock);
     if (queue.waiting.empty()) {
       LeaveCriticalSection(&queue.lock);
-      return;
+      return done - 1;
     }
     TreeUpdate update = std::move(queue.waiting.front());
     queue.waiting.pop_front();
@@ -175,7 +177,7 @@ void ApplyTreeUpdates(DWORD roundMs = 0) {
     EnterCriticalSection(&queue.lock);
     queue.applied += 1;
     LeaveCriticalSection(&queue.lock);
-    if (roundMs && GetTickCount() - start >= roundMs) return;
+    if (roundMs && GetTickCount() - start >= roundMs) return done;
   }
 }
 
@@ -184,21 +186,26 @@ void ApplyTreeUpdates(DWORD roundMs = 0) {
 // Wine.  So the first update of a run posts one wake; from then on the
 // updates are carried out in rounds of a few milliseconds on a timer, with
 // painting and input between them, or one round after another while a worker
-// waits for them.  The run ends at a round that finds nothing waiting.
+// waits for them.  The run ends after a few rounds that find nothing waiting:
+// a worker often outpaces the rounds only in bursts, and ending at the first
+// empty round made it post a wake for nearly every update.
 constexpr UINT_PTR UPDATES_TIMER = 2;
 constexpr UINT UPDATES_INTERVAL_MS = 30;
 constexpr DWORD UPDATES_ROUND_MS = 15;
+constexpr int UPDATES_IDLE_ROUNDS = 3;
 
 void ApplyUpdatesRound(HWND relay) {
   TreeUpdateQueue& queue = Updates();
-  ApplyTreeUpdates(UPDATES_ROUND_MS);
+  const size_t applied = ApplyTreeUpdates(UPDATES_ROUND_MS);
   EnterCriticalSection(&queue.lock);
   const bool idle = queue.waiting.empty();
   const bool hurried = !idle && queue.waiters > 0;
-  if (idle) queue.wakePosted = false;
+  queue.idleRounds = applied == 0 ? queue.idleRounds + 1 : 0;
+  const bool ended = queue.idleRounds >= UPDATES_IDLE_ROUNDS;
+  if (ended) queue.running = false;
   if (queue.waiters > 0) SetEvent(queue.caughtUp);
   LeaveCriticalSection(&queue.lock);
-  if (idle)
+  if (ended)
     KillTimer(relay, UPDATES_TIMER);
   else if (!hurried || !PostMessageA(relay, WM_TREE_UPDATES, 0, 0))
     SetTimer(relay, UPDATES_TIMER, UPDATES_INTERVAL_MS, nullptr);
@@ -214,7 +221,7 @@ void WaitForUpdates(TreeUpdateQueue& queue) {
   }
   queue.waiters += 1;
   ResetEvent(queue.caughtUp);
-  queue.wakePosted = true;
+  queue.running = true;
   LeaveCriticalSection(&queue.lock);
   PostMessageA(g_relay, WM_TREE_UPDATES, 0, 0);
   for (;;) {
@@ -238,8 +245,8 @@ void QueueTreeUpdate(TreeUpdate&& update) {
     WaitForUpdates(queue);
     return;
   }
-  const bool wake = !queue.wakePosted;
-  queue.wakePosted = true;
+  const bool wake = !queue.running;
+  queue.running = true;
   LeaveCriticalSection(&queue.lock);
   if (wake) PostMessageA(g_relay, WM_TREE_UPDATES, 0, 0);
 }
