@@ -30,7 +30,6 @@ namespace {
 // With these rules this seed gives 7 071 folders and 56 961 files at depth 6.
 constexpr uint64_t TREE_SEED = 13;
 constexpr uint64_t PROFILE_SEED = 7;
-constexpr int WALK_RUNS = 3;
 
 const TreeShape FULL_TREES[] = {
     {"reference", 6, 2, 6, 4, 12, 0, 0},
@@ -151,22 +150,18 @@ bool MeasureTree(const std::string& dir, const TreeShape& shape, Row* row) {
   if (!MakeSparseTree(path, shape, TREE_SEED, &made)) return false;
   Progress("%s: made in %.1f s\n", shape.name, NowSeconds() - start);
 
-  // The walk's time varies with whatever else the machine does; the fastest
-  // of a few, cache warm, is the platform's own pace.
+  // This machine's pace changes from one second to the next: the walk is
+  // timed just before and just after the scan, and their mean is the pace
+  // the scan had (after one walk that warms the cache).
   PlainWalk(path);
-  row->walkSeconds = -1;
-  for (int run = 0; run < WALK_RUNS; ++run) {
-    start = NowSeconds();
-    row->counts = PlainWalk(path);
-    const double seconds = NowSeconds() - start;
-    if (row->walkSeconds < 0 || seconds < row->walkSeconds) row->walkSeconds = seconds;
-  }
+  start = NowSeconds();
+  row->counts = PlainWalk(path);
+  row->walkSeconds = NowSeconds() - start;
   row->name = shape.name;
   if (row->counts.folders != made.folders || row->counts.files != made.files || row->counts.bytes != made.bytes) {
     std::fprintf(stderr, "%s: the walk saw another tree than was made\n", shape.name);
     return false;
   }
-  Progress("%s: walked in %.2f s\n", shape.name, row->walkSeconds);
 
   FolderNode* node = AddTreeFolder(path);
   if (!node) {
@@ -186,7 +181,12 @@ bool MeasureTree(const std::string& dir, const TreeShape& shape, Row* row) {
   const int64_t newNodes = row->counts.folders - 1;  // the tree's own node existed before
   row->bytesPerFolder = newNodes > 0 ? static_cast<double>(privateAfter - privateBefore) / newNodes : 0;
   row->bytesInUsePerFolder = newNodes > 0 ? static_cast<double>(inUseAfter - inUseBefore) / newNodes : 0;
-  Progress("%s: scanned in %.2f s\n", shape.name, row->scanSeconds);
+  start = NowSeconds();
+  PlainWalk(path);
+  const double walkAfter = NowSeconds() - start;
+  std::fprintf(stderr, "%s: walked in %.2f s, scanned in %.2f s, walked in %.2f s\n", shape.name, row->walkSeconds,
+               row->scanSeconds, walkAfter);
+  row->walkSeconds = (row->walkSeconds + walkAfter) / 2;
   std::fprintf(stderr, "%s: in use %lld -> %lld, committed %lld -> %lld\n", shape.name,
                static_cast<long long>(inUseBefore), static_cast<long long>(inUseAfter),
                static_cast<long long>(privateBefore), static_cast<long long>(privateAfter));
