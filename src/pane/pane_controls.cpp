@@ -265,6 +265,17 @@ LRESULT CALLBACK RelayProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   }
 }
 
+// The relay's thread owns the tree, so the updates it carries out are the
+// messages the worker would have sent, in the same order; only the worker
+// no longer waits for each.  On the tree's own thread an update is carried
+// out at once, by the same code.
+void SubmitTreeUpdate(HWND tree, TreeUpdate&& update) {
+  if (OffRelayThread() && GetWindowThreadProcessId(tree, nullptr) == g_relayThread)
+    QueueTreeUpdate(std::move(update));
+  else
+    ApplyTreeUpdate(update);
+}
+
 }  // namespace
 
 void InvalidateNodeRow(FolderNode* node) {
@@ -319,27 +330,12 @@ void RepaintNode(FolderNode* node, UINT what) {
   RepaintNow(node, what);
 }
 
-// The relay's thread owns the tree, so the updates it carries out are the
-// messages the worker would have sent, in the same order; only the worker
-// no longer waits for each.
-bool QueuesFor(HWND tree) { return OffRelayThread() && GetWindowThreadProcessId(tree, nullptr) == g_relayThread; }
-
 void InsertSubfolderItem(HWND tree, FolderNode* parent, const FolderItemInsertion& item) {
-  if (QueuesFor(tree)) {
-    QueueTreeUpdate({TreeUpdate::INSERT, tree, item.node, parent, 0, item.image, item.selectedImage, item.text});
-    return;
-  }
-  if (IsFolderNode(parent))
-    item.node->mainItem =
-        InsertFolderItemWithButton(tree, parent->mainItem, item.text, item.image, item.selectedImage, item.node);
+  SubmitTreeUpdate(tree, {TreeUpdate::INSERT, tree, item.node, parent, 0, item.image, item.selectedImage, item.text});
 }
 
 void SetNodeHasChildren(HWND tree, FolderNode* node, int flag) {
-  if (QueuesFor(tree)) {
-    QueueTreeUpdate({TreeUpdate::HAS_CHILDREN, tree, node, nullptr, flag, 0, 0, std::string()});
-    return;
-  }
-  if (IsFolderNode(node)) SetHasChildren(tree, node->mainItem, flag);
+  SubmitTreeUpdate(tree, {TreeUpdate::HAS_CHILDREN, tree, node, nullptr, flag, 0, 0, std::string()});
 }
 
 void FlushTreeUpdates() {
