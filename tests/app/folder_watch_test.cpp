@@ -3,8 +3,6 @@
 
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
-#include "model/scanner.h"
-#include "model/worker_table.h"
 #include "support/main_window_test.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include "app/initial_geometry.h"
 #include "model/folder_watcher.h"
 #include "model/volume.h"
-#include "model/worker_table.h"
 #include "pane/formatting.h"
 #include "support/main_window_test.h"
 #include "support/node_lock_holder.h"

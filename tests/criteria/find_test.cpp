@@ -4,8 +4,6 @@
 #include "app/text_case.h"
 #include "criteria/criteria_settings.h"
 #include "criteria/find_search.h"
-#include "model/scanner.h"
-#include "model/worker_table.h"
 #include "support/main_window_test.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include "model/node_list.h"
 #include "model/node_removal.h"
 #include "model/propagation.h"
-#include "support/folder_chain_test.h"
 #include "support/main_window_test.h"
 #include "support/node_lock_holder.h"
 
@@ -75,13 +74,13 @@ class NodeRemovalTest : public FolderChainTest {
     FolderChainTest::SetUp();
     temp.Make({"a", "a\\f.bin:1000", "a\\b", "a\\b\\g.bin:3000", "c", "c\\h.bin:20"});
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-    a = panes.Child(folder, "a");
-    b = panes.Child(a, "b");
+    a = ChildOf(folder, "a");
+    b = ChildOf(a, "b");
     ASSERT_NE(nullptr, b);
     driveBytes = drive->subtreeBytes;
   }
   void Delete(FolderNode* node) {
-    SendMessageA(panes.tree(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
+    SendMessageA(Panes.mainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
   }
 
   FolderNode* a = nullptr;
@@ -100,7 +99,7 @@ TEST_F(NodeRemovalTest, ARescanReportsCompletionUpwardOnceAndDeletingTheBranchSu
 
   const int64_t driveAllocated = drive->subtreeAllocated;
   const int64_t branchAllocated = a->ownAllocated + a->subtreeAllocated;
-  b->findItem = InsertFolderItem(panes.findTree(), TVI_ROOT, "b", 0, 0, b);
+  b->findItem = InsertFolderItem(Panes.findTree, top->findItem, "b", 0, 0, b);
   b->inFindList = 1;
   Delete(a);
   EXPECT_EQ(driveBytes - 4000, drive->subtreeBytes);
@@ -113,13 +112,13 @@ TEST_F(NodeRemovalTest, ARescanReportsCompletionUpwardOnceAndDeletingTheBranchSu
     EXPECT_EQ(nullptr, gone->mainItem);
     EXPECT_TRUE(Retired(gone));
   }
-  EXPECT_EQ(nullptr, TopItem(panes.findTree()));
+  EXPECT_EQ(nullptr, FirstChildItem(Panes.findTree, top->findItem));
   EXPECT_EQ(0, b->inFindList);
 }
 
 TEST_F(NodeRemovalTest, ASecondNotificationAnUnderflowAndTheShutdownLeaveTheTotalsRight) {
   NMTREEVIEWA second = {};
-  second.hdr.hwndFrom = panes.tree();
+  second.hdr.hwndFrom = Panes.mainTree;
   second.hdr.code = TVN_DELETEITEMA;
   second.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
   second.itemOld.hItem = b->mainItem;
@@ -140,10 +139,9 @@ TEST_F(NodeRemovalTest, ASecondNotificationAnUnderflowAndTheShutdownLeaveTheTota
   EXPECT_TRUE(IsFolderNode(a));
 
   folder->subfolderCount = 0;  // an inconsistent count must be reported, not trusted
-  Recorder log;
-  Delete(panes.Child(folder, "c"));
+  Delete(ChildOf(folder, "c"));
   EXPECT_EQ(-1, folder->subfolderCount);
-  EXPECT_TRUE(log.Has("Number of subfolders fell below 0"));
+  EXPECT_TRUE(recorded.Has("Number of subfolders fell below 0"));
   ShuttingDown = true;
   Delete(a);
   ShuttingDown = false;

@@ -1,8 +1,6 @@
 // The real main window's detail list stays paired with the visible tree items.
-#include "model/scanner.h"
 #include "pane/detail_list.h"
 #include "pane/sorting.h"
-#include "shell/shell_items.h"
 #include "support/main_window_test.h"
 
 namespace {

@@ -1,17 +1,8 @@
 // Detail rows painted into a bitmap: the texts each cell draws and the bar pixels.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "model/folder_node.h"
 #include "pane/column_info.h"
 #include "pane/formatting.h"
-#include "pane/pane_controls.h"
 #include "pane/row_painter.h"
-#include "settings/settings_record.h"
-#include "support/canvas.h"
-#include "support/test_panes.h"
+#include "support/main_window_test.h"
 
 namespace {
 
@@ -28,26 +19,18 @@ ColumnInfo Column(uint32_t id, uint32_t flags, int minimumWidth = 50, uint16_t b
   return column;
 }
 
-class RowPainterTest : public ::testing::Test {
+class RowPainterTest : public FolderChainTest {
  protected:
   void SetUp() override {
-    ApplyDefaultSettings(&Settings);
+    FolderChainTest::SetUp();
     Settings.SizeMode = 0;
     Settings.barColour = BAR;
     Settings.overflowColour = OVERFLOW;
     Settings.taggedColour = TAGGED;
-    ASSERT_TRUE(CreateRowPaintResources());
-    top = panes.AddTopNode();
-    drive = panes.AddDriveRoot(top, "C:\\");
-    folder = panes.AddFolder(drive, "C:\\windows");
-    oldFont = SelectObject(canvas.dc(), ListFont());
+    ApplyBarColours();
+    SelectObject(canvas.dc(), ListFont());
   }
-  void TearDown() override {
-    IsNodeTaggedHook = nullptr;
-    CurrentFolder = nullptr;
-    SelectObject(canvas.dc(), oldFont);
-    ReleaseRowPaintResources();
-  }
+  void TearDown() override { IsNodeTaggedHook = nullptr; }
 
   // Paints one row at x = |left| on a white canvas and tells what it drew:
   // each text as text@x, its alignment (l, c, r) and, when not in the normal
@@ -56,7 +39,7 @@ class RowPainterTest : public ::testing::Test {
     canvas.Fill();
     SetTextColor(canvas.dc(), NORMAL);
     recorded.drawn().clear();
-    PaintRow(panes.tree(), node, canvas.dc(), {left, 1, HEIGHT}, columns.data(), int(columns.size()), scale);
+    PaintRow(Panes.mainTree, node, canvas.dc(), {left, 1, HEIGHT}, columns.data(), int(columns.size()), scale);
     EXPECT_EQ(NORMAL, GetTextColor(canvas.dc())) << "the text colour is given back";
     GdiFlush();
     return Drawn();
@@ -71,13 +54,7 @@ class RowPainterTest : public ::testing::Test {
     return row;
   }
 
-  TestPanes panes;
-  FolderNode* top = nullptr;
-  DriveRootNode* drive = nullptr;
-  FolderNode* folder = nullptr;
   Canvas canvas{WIDTH, HEIGHT};
-  Recorder recorded;
-  HGDIOBJ oldFont = nullptr;
 };
 
 TEST_F(RowPainterTest, DashesCountingMarksColoursZerosPercentagesCapacityAndDates) {
