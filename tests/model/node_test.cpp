@@ -1,4 +1,5 @@
 // Node records, their checks, locks and lists, and what deleting a tree item does to them and their ancestors.
+#include <atomic>
 #include <cstring>
 #include <thread>
 
@@ -152,37 +153,27 @@ TEST_F(NodeRemovalTest, ASecondNotificationAnUnderflowAndTheShutdownLeaveTheTota
   EXPECT_TRUE(RetiredNodes.IsEmpty());
 }
 
-// A worker's insertion under an item whose deletion waits for a lock: the
-// deletion pumps messages, so the insertion is carried out in the middle of it.
-struct LateInsertion {
-  HWND tree;
-  HTREEITEM parent;
-  HTREEITEM result;
-  HANDLE done;
-};
-DWORD WINAPI InsertLate(void* parameter) {
-  auto* late = static_cast<LateInsertion*>(parameter);
-  late->result = InsertFolderItem(late->tree, late->parent, "late", 0, 0, nullptr);
-  SetEvent(late->done);
-  return 0;
-}
-
 using PairedRemoval = MainWindowTest;  // the real window's tree, with its detail list
 
 TEST_F(PairedRemoval, NothingIsInsertedUnderABranchBeingDeleted) {
   temp.Make({"a", "a\\b", "c"});
   Open();
   FolderNode* a = Child("a");
-  LateInsertion late = {Panes.mainTree, a->mainItem, nullptr, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  // A worker's insertion under the item comes in while its deletion waits for
+  // a lock, serving messages.
+  HTREEITEM late = nullptr;
+  std::atomic<bool> inserted{false};
   {
-    NodeLockHolder busy(a);  // b's removal waits for a while the worker's insertion comes in
-    busy.ReleaseWhen([&] { return WaitForSingleObject(late.done, 0) == WAIT_OBJECT_0; });
-    HANDLE worker = CreateThread(nullptr, 0, InsertLate, &late, 0, nullptr);
+    NodeLockHolder busy(a);
+    busy.ReleaseWhen([&] { return inserted.load(); });
+    std::thread worker([&] {
+      late = InsertFolderItem(Panes.mainTree, a->mainItem, "late", 0, 0, nullptr);
+      inserted = true;
+    });
     DeleteNodeItem(Panes.mainTree, a);
-    WaitForSingleObject(worker, INFINITE);
-    for (HANDLE handle : {worker, late.done}) CloseHandle(handle);
+    worker.join();
   }
-  EXPECT_EQ(nullptr, late.result) << "the item would outlive its parent";
+  EXPECT_EQ(nullptr, late) << "the item would outlive its parent";
   EXPECT_EQ(std::vector<std::string>{"c"}, ChildTexts(Panes.mainTree, start->mainItem));
 
   // A subfolder a scan found under c waits in the worker's queue while c goes.

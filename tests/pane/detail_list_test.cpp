@@ -1,4 +1,6 @@
 // The real main window's detail list stays paired with the visible tree items.
+#include <thread>
+
 #include "pane/detail_list.h"
 #include "pane/sorting.h"
 #include "support/main_window_test.h"
@@ -92,11 +94,6 @@ TEST_F(DetailList, EntriesFollowExpandCollapseDeletionAndSortingAndAClickSelects
   EXPECT_EQ("x", TreeItemText(Panes.mainTree, x->mainItem));
 }
 
-DWORD WINAPI AskForAncestorRepaint(void* node) {
-  RepaintNode(static_cast<FolderNode*>(node), REPAINT_ANCESTORS);
-  return 0;
-}
-
 // A worker's repaints of ancestors are gathered and come a little later; the
 // rows they invalidate must still be exactly those of the ancestors.
 TEST_F(DetailList, AncestorRowsAskedForByAWorkerAreInvalidatedUpToTheDrive) {
@@ -106,9 +103,7 @@ TEST_F(DetailList, AncestorRowsAskedForByAWorkerAreInvalidatedUpToTheDrive) {
   ASSERT_NE(nullptr, x);
   UpdateWindow(Panes.mainList);
   ValidateRect(Panes.mainList, nullptr);
-  HANDLE worker = CreateThread(nullptr, 0, AskForAncestorRepaint, x, 0, nullptr);
-  WaitForSingleObject(worker, INFINITE);  // the worker only posts
-  CloseHandle(worker);
+  std::thread([x] { RepaintNode(x, REPAINT_ANCESTORS); }).join();  // the worker only posts
 
   HRGN invalid = CreateRectRgn(0, 0, 0, 0);
   auto rowInvalid = [&](FolderNode* node) {
