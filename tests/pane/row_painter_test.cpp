@@ -7,7 +7,7 @@
 namespace {
 
 constexpr int WIDTH = 700, HEIGHT = 20;
-constexpr COLORREF NORMAL = RGB(0, 0, 0), BAR = RGB(0, 0, 255), OVERFLOW = RGB(255, 0, 0), TAGGED = RGB(0, 128, 0);
+constexpr COLORREF NORMAL = RGB(0, 0, 0), BAR = RGB(0, 0, 255), OVERFLOW = RGB(255, 0, 0);
 constexpr RECT MIDDLE_ROW = {0, HEIGHT / 2, WIDTH, HEIGHT / 2 + 1};
 
 ColumnInfo Column(uint32_t id, uint32_t flags, int minimumWidth = 50, uint16_t barScale = 1) {
@@ -26,15 +26,13 @@ class RowPainterTest : public FolderChainTest {
     Settings.SizeMode = 0;
     Settings.barColour = BAR;
     Settings.overflowColour = OVERFLOW;
-    Settings.taggedColour = TAGGED;
     ApplyBarColours();
     SelectObject(canvas.dc(), ListFont());
   }
-  void TearDown() override { IsNodeTaggedHook = nullptr; }
 
   // Paints one row at x = |left| on a white canvas and tells what it drew:
   // each text as text@x, its alignment (l, c, r) and, when not in the normal
-  // colour, g for grey or t for the tag colour.
+  // colour, g for grey.
   std::string Paint(FolderNode* node, std::vector<PaintColumn> columns, int left = 0, double scale = 1.0) {
     canvas.Fill();
     SetTextColor(canvas.dc(), NORMAL);
@@ -49,7 +47,7 @@ class RowPainterTest : public FolderChainTest {
     for (const DrawnText& text : recorded.drawn()) {
       row += (row.empty() ? "" : " | ") + text.text + "@" + std::to_string(text.x);
       row += text.align == TA_CENTER ? "c" : text.align == TA_RIGHT ? "r" : "l";
-      row += text.colour == GetSysColor(COLOR_GRAYTEXT) ? "g" : text.colour == TAGGED ? "t" : "";
+      row += text.colour == GetSysColor(COLOR_GRAYTEXT) ? "g" : "";
     }
     return row;
   }
@@ -75,9 +73,6 @@ TEST_F(RowPainterTest, DashesCountingMarksColoursZerosPercentagesCapacityAndDate
   folder->scanState = SCAN_DONE;
   folder->flags = FILES_COUNTED | SUBTREE_COMPLETE;
   EXPECT_EQ(" 11.5KB@118r", Paint(folder, {{&total, 120}}));
-  IsNodeTaggedHook = [](FolderNode*) { return true; };
-  EXPECT_EQ(" 11.5KB@118rt", Paint(folder, {{&total, 120}})) << "a tagged folder is drawn in the tag colour";
-  IsNodeTaggedHook = nullptr;
 
   const std::vector<PaintColumn> sizes = {{&share, 150}, {&own, 100}, {&capacity, 100}};
   drive->scanState = SCAN_DONE;
