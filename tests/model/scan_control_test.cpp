@@ -159,7 +159,7 @@ TEST_F(ScanControlTest, CommandsFollowTheCurrentFolderAndStopWithoutADriveAsksFi
 }
 
 // The scan dialog as the user meets it, driven through its controls.
-TEST_F(ScanControlTest, ScanDialogOffersTheFolderOnlyBelowTheDriveRoot) {
+TEST_F(ScanControlTest, ScanDialogOffersTheFolderOnlyBelowTheDriveRootAndLabelsItsPathToWrap) {
   CurrentFolder = drive;
   Settings.scanScope = 1;
   auto enabled = [](HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) ? "on " : "off "; };
@@ -193,14 +193,11 @@ TEST_F(ScanControlTest, ScanDialogOffersTheFolderOnlyBelowTheDriveRoot) {
   EXPECT_EQ(0, drive->flags & FILES_COUNTED) << "only the folder was scanned";
   EXPECT_EQ(0u, std::string(label).find("C:\\ ")) << label;
   EXPECT_NE(nullptr, std::strstr(label, "\\ Pv")) << "word capitals: " << label;
-}
-
-TEST(ScanPathLabel, RoomToWrapAfterEachSeparatorWithinTheBuffer) {
-  char out[600];
-  FormatScanPathLabel("d:\\data\\2nd-try\\", out, sizeof out);
-  EXPECT_STREQ("D:\\ Data\\ 2nd-Try\\ ", out);
-  FormatScanPathLabel("c:\\abcdef", out, 8);
-  EXPECT_STREQ("C:\\ Abc", out) << "bounded by the buffer";
+  // Room to wrap after each separator, within the buffer.
+  FormatScanPathLabel("d:\\data\\2nd-try\\", label, sizeof label);
+  EXPECT_STREQ("D:\\ Data\\ 2nd-Try\\ ", label);
+  FormatScanPathLabel("c:\\abcdef", label, 8);
+  EXPECT_STREQ("C:\\ Abc", label) << "bounded by the buffer";
 }
 
 }  // namespace
