@@ -1,7 +1,6 @@
 // Detail values painted by the real main window stay inside their cells, narrowed ones showing their start.
 #include <algorithm>
 
-#include "pane/column_info.h"
 #include "pane/row_painter.h"
 #include "support/column_header.h"
 #include "support/main_window_test.h"

@@ -1,7 +1,6 @@
 // Which commands the menu offers for the top node, a drive root, a folder and while a scan runs.
 #include "app/command_states.h"
 #include "model/scan_control.h"
-#include "model/worker_table.h"
 #include "support/node_lock_holder.h"
 #include "support/main_window_test.h"
 

@@ -3,8 +3,6 @@
 
 #include "model/folder_watcher.h"
 #include "model/monitor_driver.h"
-#include "model/scanner.h"
-#include "model/worker_table.h"
 #include "support/main_window_test.h"
 
 namespace {
@@ -59,7 +57,7 @@ TEST_F(FolderWatch, FilesMadeGrownAndDeletedInTheSelectionAndItsParentReachTheTo
   EXPECT_TRUE(PumpUntil([&] { return a->fileCount == 2; }));
 }
 
-TEST_F(FolderWatch, ThreeSelectionsInTurnKeepTheLastTwoWatched) {
+TEST_F(FolderWatch, ThreeSelectionsInTurnKeepTheLastTwoWatchedAndFoldersGoneFromDiskLeaveTheTree) {
   FolderNode *a = Child("a"), *b = Child("b"), *c = Child("c");
   SelectWatched(a);
   Select(b);
@@ -77,21 +75,18 @@ TEST_F(FolderWatch, ThreeSelectionsInTurnKeepTheLastTwoWatched) {
   temp.MakeFile("b\\watched.bin", 10);
   EXPECT_TRUE(PumpUntil([&] { return b->fileCount == 2; }));
   EXPECT_EQ(1, a->fileCount) << "a is no longer watched";
-}
 
-TEST_F(FolderWatch, FoldersGoneFromDiskLeaveTheTreeWhenSelectedOrWatched) {
-  FolderNode *a = Child("a"), *b = Child("b");
-  RemoveRecursively(Widen(temp.Path("b")));
-  SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(b->mainItem));
-  EXPECT_FALSE(IsFolderNode(b)) << "a folder selected after it has gone leaves at once";
-  EXPECT_EQ(nullptr, Child("b"));
-
-  SelectWatched(a);
+  // Gone from disk: an unwatched folder leaves once selected, a watched one by itself.
   RemoveRecursively(Widen(temp.Path("a")));
-  EXPECT_TRUE(PumpUntil([&] { return !IsFolderNode(a); }));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.Path("a").c_str())) << "the watch let it go";
-  EXPECT_EQ(1, start->subfolderCount);
+  SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(a->mainItem));
+  EXPECT_FALSE(IsFolderNode(a)) << "a folder selected after it has gone leaves at once";
   EXPECT_EQ(nullptr, Child("a"));
+  SelectWatched(c);
+  RemoveRecursively(Widen(temp.Path("c")));
+  EXPECT_TRUE(PumpUntil([&] { return !IsFolderNode(c); }));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(temp.Path("c").c_str())) << "the watch let it go";
+  EXPECT_EQ(1, start->subfolderCount);
+  EXPECT_EQ(nullptr, Child("c"));
 }
 
 TEST_F(FolderWatch, AWatchWhoseFoldersLeftTheTreeEndsWhenAsked) {

@@ -5,7 +5,6 @@
 #include "app/initial_geometry.h"
 #include "model/folder_watcher.h"
 #include "model/volume.h"
-#include "model/worker_table.h"
 #include "pane/formatting.h"
 #include "support/main_window_test.h"
 #include "support/node_lock_holder.h"
@@ -33,7 +32,7 @@ TEST(InitialGeometry, FirstRunAndSavedRectangles) {
 }
 
 // A session on a start folder: what the window shows, label editing, the
-// status line while the folder's row repaints, F5 and the closing.
+// status line while the folder's row repaints, F5 and the closing during a scan.
 TEST_F(MainWindowTest, ASessionOnTheCommandLineFolder) {
   temp.Make({"a", "a\\deep", "a\\deep\\f.bin:4000", "b", "b\\g.bin:100"});
   Open();
@@ -75,6 +74,15 @@ TEST_F(MainWindowTest, ASessionOnTheCommandLineFolder) {
   EXPECT_EQ("Brisklane Pelvanor -> " + TreeItemText(tree, TopItem(tree)), WindowText(window))
       << "the computer by its name";
 
+  // Closing during a scan stops it within one folder.
+  NodeLockHolder busy(Child("a"));  // the rescan waits in this folder
+  Select(start);
+  SendMessageA(window, WM_COMMAND, IDM_RESCAN_FOLDER, 0);
+  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 1; }));
+  busy.ReleaseWhen([] { return ShuttingDown; });  // inside the shutdown's pump: the window has begun to close
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_FALSE(recorded.Has("did not terminate")) << recorded.diagnostics();
   EXPECT_TRUE(Close()) << "the program ends with exit code 0";
 }
 
@@ -184,19 +192,6 @@ TEST_F(MainWindowTest, RowsStayLevelWithTheirFoldersHoweverTheTreeMoves) {
     if (HasFailure()) return;
     EXPECT_TRUE(!step.selectionShown || SelectionOnScreen(tree)) << step.step << ": the selection is in view";
   }
-}
-
-TEST_F(MainWindowTest, ClosingDuringAScanStopsItWithinOneFolder) {
-  temp.Make({"a", "a\\deep"});
-  Open();
-  NodeLockHolder busy(Child("a"));  // the rescan waits in this folder
-  SendMessageA(window, WM_COMMAND, IDM_RESCAN_FOLDER, 0);
-  ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 1; }));
-  busy.ReleaseWhen([] { return ShuttingDown; });  // inside the shutdown's pump: the window has begun to close
-  SendMessageA(window, WM_CLOSE, 0, 0);
-  EXPECT_FALSE(IsWindow(window));
-  EXPECT_FALSE(recorded.Has("did not terminate")) << recorded.diagnostics();
-  EXPECT_TRUE(Close()) << "the program ends with exit code 0";
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include "app/pane_popup.h"
 #include "app/window_layout.h"
 #include "pane/status_text.h"
-#include "support/fixed_geometry.h"
 #include "support/main_window_test.h"
 
 namespace {

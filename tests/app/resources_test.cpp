@@ -79,7 +79,7 @@ std::wstring StringIn(LANGID language, UINT id) {
   return std::wstring(block + 1, *block);
 }
 
-TEST(MainMenu, BothLanguagesOfferTheSameCommandsAndKeysAndShowTheBoundOnes) {
+TEST(Resources, MenusKeysAndStringsAreInBothLanguagesAndTheToolbarStripAndSortArrowsHaveTheirSizes) {
   const std::vector<Binding> keys = Accelerators(SIMPLIFIED);
   EXPECT_EQ(keys, Accelerators(TRADITIONAL));
   EXPECT_EQ(21u, keys.size());
@@ -99,9 +99,8 @@ TEST(MainMenu, BothLanguagesOfferTheSameCommandsAndKeysAndShowTheBoundOnes) {
   EXPECT_EQ(ids[0], ids[1]);
   EXPECT_EQ(L"扫描磁盘(&A)...\tF6", MenuCommands(SIMPLIFIED)[IDM_SCAN_DISK]);
   EXPECT_EQ(L"掃描磁碟(&A)...\tF6", MenuCommands(TRADITIONAL)[IDM_SCAN_DISK]);
-}
 
-TEST(Resources, EveryStringIsInBothLanguagesAndTheToolbarStripAndSortArrowsHaveTheirSizes) {
+  // Every string in both languages; the toolbar strip and the sort arrows.
   int count = 0;
   for (UINT id = 0; id <= 0xFFFF; ++id) {
     const bool simplified = !StringIn(SIMPLIFIED, id).empty();

@@ -50,26 +50,6 @@ TEST_F(SystemTools, AboutShowsTheProgramsVersionValuesAndTheDriveDialogListsRemo
   }
 }
 
-TEST_F(SystemTools, EmptyingTheRecycleBinSucceedsOrSaysItCannot) {
-  for (bool filled : {false, true}) {
-    if (filled) {
-      temp.MakeFile("gone.bin", 10);
-      std::string from = temp.Path("gone.bin") + '\0';
-      SHFILEOPSTRUCTA remove = {};
-      remove.wFunc = FO_DELETE;
-      remove.pFrom = from.c_str();
-      remove.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
-      SHFileOperationA(&remove);
-    }
-    DialogAnswerer answer(IDYES);
-    Command(IDM_EMPTY_RECYCLE_BIN);
-    for (const SeenDialog& seen : answer.seen()) {
-      if (seen.text.empty()) continue;
-      EXPECT_EQ(Narrow(L"错误，不能清空回收站。"), seen.text) << filled;
-    }
-  }
-}
-
 // The processes this one started that are still running.
 std::vector<DWORD> OwnChildren() {
   std::vector<DWORD> children;
@@ -90,10 +70,11 @@ BOOL CALLBACK CloseChildWindow(HWND window, LPARAM) {
   return TRUE;
 }
 
-// A tool either opens its own program (closed again here) or says it is
-// missing; nothing it starts may outlive it
-// unasked, since a window left open would keep the test run waiting.
-TEST_F(SystemTools, EachToolOpensOrSaysItIsMissing) {
+// Emptying the recycle bin succeeds or says it cannot.  A tool either opens
+// its own program (closed again here) or says it is missing; nothing it
+// starts may outlive it unasked, since a window left open would keep the test
+// run waiting.
+TEST_F(SystemTools, TheRecycleBinEmptiesAndEachToolOpensOrSaysItIsMissing) {
   enum Outcome { MISSING, QUIET, PROGRAM };
   const struct {
     UINT command;
@@ -104,6 +85,24 @@ TEST_F(SystemTools, EachToolOpensOrSaysItIsMissing) {
       {IDM_RECYCLE_BIN_SETTINGS, QUIET},  {IDM_FIND_COMPUTER, MISSING},
       {IDM_ADD_REMOVE_PROGRAMS, PROGRAM},
   };
+  for (bool filled : {false, true}) {
+    if (filled) {
+      temp.MakeFile("gone.bin", 10);
+      std::string from = temp.Path("gone.bin") + '\0';
+      SHFILEOPSTRUCTA remove = {};
+      remove.wFunc = FO_DELETE;
+      remove.pFrom = from.c_str();
+      remove.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT;
+      SHFileOperationA(&remove);
+    }
+    DialogAnswerer answer(IDYES);
+    Command(IDM_EMPTY_RECYCLE_BIN);
+    for (const SeenDialog& seen : answer.seen()) {
+      if (seen.text.empty()) continue;
+      EXPECT_EQ(Narrow(L"错误，不能清空回收站。"), seen.text) << filled;
+    }
+  }
+
   const std::string missing = Narrow(L"这台计算机上没有这个工具。");
   for (const auto& tool : tools) {
     DialogAnswerer answer(IDCANCEL);

@@ -73,7 +73,7 @@ class DialogDescriptors : public ::testing::Test {
   HWND dialog_ = nullptr;
 };
 
-TEST_F(DialogDescriptors, RadioButtonsTheirRunsTheGroupTheySwitchAndOutsideEveryGroupOnlyValues) {
+TEST_F(DialogDescriptors, RadioButtonsTheirRunsAndGroupsThatNestAndRestoreTheStateBeforeThem) {
   ApplyDescriptor(dialog_, "rr D(b)", {RADIO_1, 1, RADIO_2, 0, 0, P});
   EXPECT_EQ("1E 0E D", States({RADIO_1, RADIO_2, P})) << "a switched-off group is disabled but stays visible";
   ApplyDescriptor(dialog_, "rr D(b)", {RADIO_1, 0, RADIO_2, 1, 1, P});
@@ -101,9 +101,8 @@ TEST_F(DialogDescriptors, RadioButtonsTheirRunsTheGroupTheySwitchAndOutsideEvery
   ApplyDescriptor(dialog_, "r D c s b", {RADIO_1, 1, 0, CHECK_1, 1, TEXT_1, "set", P});
   EXPECT_EQ("1D 1D e E", States({RADIO_1, CHECK_1, TEXT_1, P})) << "a condition outside a group switches nothing";
   EXPECT_EQ("set", Text(TEXT_1));
-}
 
-TEST_F(DialogDescriptors, GroupsNestAndRestoreTheStateBeforeThemAsTheSizePageShows) {
+  // Groups nest and restore the state from before them, as the size page shows.
   ApplyDescriptor(dialog_, "D(b D(b)) D(b D(b))", {0, P, 1, P + 1, 1, P + 2, 0, P + 3});
   EXPECT_EQ("DDED", Plain(4)) << "an inner D cannot enable what the outer group disabled";
   ApplyDescriptor(dialog_, "D( D(b) b ) D( D(b) b )", {1, 0, P, P + 1, 0, 1, P + 2, P + 3});
@@ -128,7 +127,7 @@ TEST_F(DialogDescriptors, GroupsNestAndRestoreTheStateBeforeThemAsTheSizePageSho
   EXPECT_EQ("EEEEEEEE", sizePage(true, true));
 }
 
-TEST_F(DialogDescriptors, CheckBoxStatesTheKeepStateFlagAndUnknownLettersTakeNoArgument) {
+TEST_F(DialogDescriptors, CheckBoxesTheKeepStateFlagUnknownLettersTextsAndListBoxes) {
   ApplyDescriptor(dialog_, "c(c)", {CHECK_1, 2, CHECK_2, 2});
   EXPECT_EQ("2E 1E", States({CHECK_1, CHECK_2})) << "a third state passes through outside a group, not inside";
   ApplyDescriptor(dialog_, "(T c) (c)", {1, CHECK_1, 2, CHECK_2, 2});
@@ -147,9 +146,10 @@ TEST_F(DialogDescriptors, CheckBoxStatesTheKeepStateFlagAndUnknownLettersTakeNoA
   ApplyDescriptor(dialog_, "c", {CHECK_2});
   EXPECT_EQ("1E 0E", States({CHECK_1, CHECK_2})) << "a null descriptor does nothing; a missing argument reads as 0";
   EXPECT_EQ(unknown + unknown, log.diagnostics());
-}
 
-TEST_F(DialogDescriptors, TextsEmptyShowsNoneNullEndsTheCallAndAListBoxIsRefilledOrLeftAlone) {
+  // Texts: empty shows None, null ends the call; a list box is refilled or left alone.
+  CheckDlgButton(dialog_, CHECK_1, BST_UNCHECKED);
+  EnableWindow(GetDlgItem(dialog_, P), TRUE);
   ApplyDescriptor(dialog_, "D(s s s c b)", {0, TEXT_1, "Drive C:", TEXT_2, "", TEXT_3, nullptr, CHECK_1, 1, P});
   EXPECT_EQ("Drive C:|None|before", Text(TEXT_1) + "|" + Text(TEXT_2) + "|" + Text(TEXT_3))
       << "the null text is not set";

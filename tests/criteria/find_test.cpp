@@ -4,8 +4,6 @@
 #include "app/text_case.h"
 #include "criteria/criteria_settings.h"
 #include "criteria/find_search.h"
-#include "model/scanner.h"
-#include "model/worker_table.h"
 #include "support/main_window_test.h"
 
 namespace {
@@ -76,7 +74,7 @@ class FindTest : public MainWindowTest {
 LRESULT ResultCount() { return SendMessageA(Panes.findTree, TVM_GETCOUNT, 0, 0); }
 std::vector<std::string> ListedResults() { return ChildTexts(Panes.findTree, TopItem(Panes.findTree)); }
 
-TEST_F(FindTest, TreeAndListDisplaysShowWhatMatches) {
+TEST_F(FindTest, DisplaysShowWhatMatchesNothingFoundKeepsTheDialogAndExitEndsASearch) {
   Find([](HWND dialog) {
     Click(dialog, IDC_FIND_AS_TREE);
     Pattern(dialog, "*.tmp; temp");
@@ -110,9 +108,7 @@ TEST_F(FindTest, TreeAndListDisplaysShowWhatMatches) {
   ScanOneLevel(start);  // as a rescan after the change on disk does
   EXPECT_FALSE(IsFolderNode(gone));
   EXPECT_EQ(4u, ListedResults().size()) << "the deleted folder leaves the results";
-}
 
-TEST_F(FindTest, NothingFoundOrCancelledLeavesTheDialogOpenAndExitDuringASearchEndsIt) {
   Find([](HWND dialog) { Pattern(dialog, "nothing*here"); });
   EXPECT_EQ(ResourceString(IDS_NOTHING_FOUND), status);
   EXPECT_EQ(1, ResultCount()) << "only the top item";

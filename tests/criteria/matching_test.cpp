@@ -1,8 +1,6 @@
 // MatchFolder on a scanned tree, one row per edge of the size, name and date tests.
-#include <cstdint>
 
 #include "criteria/matching.h"
-#include "pane/column_info.h"
 #include "support/main_window_test.h"
 
 namespace {

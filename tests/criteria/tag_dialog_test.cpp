@@ -6,7 +6,6 @@
 #include "criteria/criteria_pages.h"
 #include "criteria/criteria_settings.h"
 #include "criteria/tag_dialog.h"
-#include "pane/column_info.h"
 #include "pane/row_painter.h"
 #include "settings/history_list.h"
 #include "support/main_window_test.h"

@@ -1,12 +1,11 @@
 // Driver reports, laid out byte for byte as the driver fills them, applied to a scanned tree.
 #include <array>
 #include <cstring>
-#include <vector>
 
 #include "model/monitor_driver.h"
 #include "model/monitor_reports.h"
 #include "shell/ansi_paths.h"
-#include "support/folder_chain_test.h"
+#include "support/main_window_test.h"
 
 namespace {
 
@@ -33,8 +32,8 @@ class MonitorReportTest : public FolderChainTest {
     FolderChainTest::SetUp();
     temp.Make({"sub", "sub\\d.bin:5000", "other"});
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-    sub = panes.Child(folder, "sub");
-    other = panes.Child(folder, "other");
+    sub = ChildOf(folder, "sub");
+    other = ChildOf(folder, "other");
     ASSERT_TRUE(sub && other);
     last = State();
   }
@@ -65,8 +64,8 @@ TEST_F(MonitorReportTest, MovedFoldersPatternsAndKindsOneAndTwoRescanAndFileRepo
   ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
   MoveFileA(temp.Path("sub\\inner").c_str(), temp.Path("other\\inner").c_str());
   Deliver(Record(REPORT_RENAMED, UNKNOWN, 0, temp.Path("sub\\inner"), temp.Path("other\\inner")));
-  EXPECT_EQ(nullptr, panes.Child(sub, "inner"));
-  EXPECT_NE(nullptr, panes.Child(other, "inner")) << "a moved folder rescans both folders";
+  EXPECT_EQ(nullptr, ChildOf(sub, "inner"));
+  EXPECT_NE(nullptr, ChildOf(other, "inner")) << "a moved folder rescans both folders";
 
   temp.MakeFile("sub\\late.tmp", 100);  // on disk, not yet reported
   Deliver(Record(REPORT_DELETED, UNKNOWN, 0, temp.Path("sub\\*.tmp")));

@@ -1,11 +1,11 @@
 // Node records, their checks, locks and lists, and what deleting a tree item does to them and their ancestors.
+#include <atomic>
 #include <cstring>
 #include <thread>
 
 #include "model/node_list.h"
 #include "model/node_removal.h"
 #include "model/propagation.h"
-#include "support/folder_chain_test.h"
 #include "support/main_window_test.h"
 #include "support/node_lock_holder.h"
 
@@ -75,13 +75,13 @@ class NodeRemovalTest : public FolderChainTest {
     FolderChainTest::SetUp();
     temp.Make({"a", "a\\f.bin:1000", "a\\b", "a\\b\\g.bin:3000", "c", "c\\h.bin:20"});
     ASSERT_EQ(1, ScanSubtree(folder, true, nullptr));
-    a = panes.Child(folder, "a");
-    b = panes.Child(a, "b");
+    a = ChildOf(folder, "a");
+    b = ChildOf(a, "b");
     ASSERT_NE(nullptr, b);
     driveBytes = drive->subtreeBytes;
   }
   void Delete(FolderNode* node) {
-    SendMessageA(panes.tree(), TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
+    SendMessageA(Panes.mainTree, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(node->mainItem));
   }
 
   FolderNode* a = nullptr;
@@ -100,7 +100,7 @@ TEST_F(NodeRemovalTest, ARescanReportsCompletionUpwardOnceAndDeletingTheBranchSu
 
   const int64_t driveAllocated = drive->subtreeAllocated;
   const int64_t branchAllocated = a->ownAllocated + a->subtreeAllocated;
-  b->findItem = InsertFolderItem(panes.findTree(), TVI_ROOT, "b", 0, 0, b);
+  b->findItem = InsertFolderItem(Panes.findTree, top->findItem, "b", 0, 0, b);
   b->inFindList = 1;
   Delete(a);
   EXPECT_EQ(driveBytes - 4000, drive->subtreeBytes);
@@ -113,13 +113,13 @@ TEST_F(NodeRemovalTest, ARescanReportsCompletionUpwardOnceAndDeletingTheBranchSu
     EXPECT_EQ(nullptr, gone->mainItem);
     EXPECT_TRUE(Retired(gone));
   }
-  EXPECT_EQ(nullptr, TopItem(panes.findTree()));
+  EXPECT_EQ(nullptr, FirstChildItem(Panes.findTree, top->findItem));
   EXPECT_EQ(0, b->inFindList);
 }
 
 TEST_F(NodeRemovalTest, ASecondNotificationAnUnderflowAndTheShutdownLeaveTheTotalsRight) {
   NMTREEVIEWA second = {};
-  second.hdr.hwndFrom = panes.tree();
+  second.hdr.hwndFrom = Panes.mainTree;
   second.hdr.code = TVN_DELETEITEMA;
   second.itemOld.mask = TVIF_HANDLE | TVIF_PARAM;
   second.itemOld.hItem = b->mainItem;
@@ -140,10 +140,9 @@ TEST_F(NodeRemovalTest, ASecondNotificationAnUnderflowAndTheShutdownLeaveTheTota
   EXPECT_TRUE(IsFolderNode(a));
 
   folder->subfolderCount = 0;  // an inconsistent count must be reported, not trusted
-  Recorder log;
-  Delete(panes.Child(folder, "c"));
+  Delete(ChildOf(folder, "c"));
   EXPECT_EQ(-1, folder->subfolderCount);
-  EXPECT_TRUE(log.Has("Number of subfolders fell below 0"));
+  EXPECT_TRUE(recorded.Has("Number of subfolders fell below 0"));
   ShuttingDown = true;
   Delete(a);
   ShuttingDown = false;
@@ -154,37 +153,27 @@ TEST_F(NodeRemovalTest, ASecondNotificationAnUnderflowAndTheShutdownLeaveTheTota
   EXPECT_TRUE(RetiredNodes.IsEmpty());
 }
 
-// A worker's insertion under an item whose deletion waits for a lock: the
-// deletion pumps messages, so the insertion is carried out in the middle of it.
-struct LateInsertion {
-  HWND tree;
-  HTREEITEM parent;
-  HTREEITEM result;
-  HANDLE done;
-};
-DWORD WINAPI InsertLate(void* parameter) {
-  auto* late = static_cast<LateInsertion*>(parameter);
-  late->result = InsertFolderItem(late->tree, late->parent, "late", 0, 0, nullptr);
-  SetEvent(late->done);
-  return 0;
-}
-
 using PairedRemoval = MainWindowTest;  // the real window's tree, with its detail list
 
 TEST_F(PairedRemoval, NothingIsInsertedUnderABranchBeingDeleted) {
   temp.Make({"a", "a\\b", "c"});
   Open();
   FolderNode* a = Child("a");
-  LateInsertion late = {Panes.mainTree, a->mainItem, nullptr, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  // A worker's insertion under the item comes in while its deletion waits for
+  // a lock, serving messages.
+  HTREEITEM late = nullptr;
+  std::atomic<bool> inserted{false};
   {
-    NodeLockHolder busy(a);  // b's removal waits for a while the worker's insertion comes in
-    busy.ReleaseWhen([&] { return WaitForSingleObject(late.done, 0) == WAIT_OBJECT_0; });
-    HANDLE worker = CreateThread(nullptr, 0, InsertLate, &late, 0, nullptr);
+    NodeLockHolder busy(a);
+    busy.ReleaseWhen([&] { return inserted.load(); });
+    std::thread worker([&] {
+      late = InsertFolderItem(Panes.mainTree, a->mainItem, "late", 0, 0, nullptr);
+      inserted = true;
+    });
     DeleteNodeItem(Panes.mainTree, a);
-    WaitForSingleObject(worker, INFINITE);
-    for (HANDLE handle : {worker, late.done}) CloseHandle(handle);
+    worker.join();
   }
-  EXPECT_EQ(nullptr, late.result) << "the item would outlive its parent";
+  EXPECT_EQ(nullptr, late) << "the item would outlive its parent";
   EXPECT_EQ(std::vector<std::string>{"c"}, ChildTexts(Panes.mainTree, start->mainItem));
 
   // A subfolder a scan found under c waits in the worker's queue while c goes.

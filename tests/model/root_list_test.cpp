@@ -1,49 +1,23 @@
 // The drive list on a prefix with C: and D: fixed, F: removable, R: an empty CD-ROM and Z: network.
-#include <map>
-
 #include "model/root_list.h"
-#include "model/tree_items.h"
-#include "model/worker_table.h"
-#include "support/dialog_answerer.h"
-#include "support/folder_chain_test.h"
+#include "support/main_window_test.h"
 
 namespace {
 
 constexpr uint32_t BIT_C = 1u << 3, BIT_D = 1u << 4, BIT_F = 1u << 6;
 
-class RootListTest : public ::testing::Test {
+class RootListTest : public MainWindowTest {
  protected:
-  void SetUp() override {
-    ApplyDefaultSettings(&Settings);
-    autoAddFixedDrives = StartFolderGiven = false;
-    startPath[0] = 0;
-  }
-  void TearDown() override {
-    EXPECT_TRUE(PumpUntil([] { return WorkerCount() == 0; })) << "a scan did not end";
-    StartFolderGiven = false;
-    startPath[0] = 0;
-  }
+  void SetUp() override { OpenDrives(); }
 
-  // The drive roots under the top item by letter.
-  std::map<char, DriveRootNode*> Drives() const {
-    std::map<char, DriveRootNode*> drives;
-    HWND tree = panes.tree();
-    for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item)) {
-      FolderNode* node = NodeFromItem(tree, item);
-      if (IsDriveRoot(node) && node->kind == NODE_DRIVE_ROOT)
-        drives[char('@' + AsDriveRoot(node)->driveNumber)] = AsDriveRoot(node);
-    }
-    return drives;
-  }
-  // Their letters, each followed by "+" once its scan is done.
-  std::string Letters() const {
+  // The drives' letters, each followed by "+" once its scan is done.
+  static std::string Letters() {
     std::string letters;
-    for (auto [letter, drive] : Drives())
-      letters += std::string(1, letter) + (drive->scanState == SCAN_DONE ? "+" : "");
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+      if (DriveRootNode* drive = DriveRoot(letter))
+        letters += std::string(1, letter) + (drive->scanState == SCAN_DONE ? "+" : "");
     return letters;
   }
-
-  TestPanes panes;
 };
 
 TEST(RootListPaths, PrefixesLevelByLevelInTheCodePage) {
@@ -67,14 +41,13 @@ TEST(RootListPaths, PrefixesLevelByLevelInTheCodePage) {
 TEST_F(RootListTest, FirstRunScansExactlyTheFixedDisksAndRemembersThem) {
   autoAddFixedDrives = true;
   BuildRootList();
-  FolderNode* top = TopNode();
-  ASSERT_NE(nullptr, top);
-  EXPECT_EQ(top, NodeFromItem(panes.tree(), TopItem(panes.tree())));
-  EXPECT_EQ(top, NodeFromItem(panes.findTree(), TopItem(panes.findTree()))) << "both trees get the top node";
+  ASSERT_NE(nullptr, TopNode());
+  EXPECT_EQ(top, TopNode());
+  EXPECT_EQ(top, NodeFromItem(Panes.findTree, TopItem(Panes.findTree))) << "both trees get the top node";
   EXPECT_GT(RowHeight, 0);
   EXPECT_EQ(BIT_C | BIT_D, Settings.scanDrives);
-  EXPECT_EQ(UINT(DRIVE_CDROM), Drives()['R']->driveType);
-  EXPECT_EQ(UINT(DRIVE_REMOTE), Drives()['Z']->driveType);
+  EXPECT_EQ(UINT(DRIVE_CDROM), DriveRoot('R')->driveType);
+  EXPECT_EQ(UINT(DRIVE_REMOTE), DriveRoot('Z')->driveType);
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
   EXPECT_EQ("C+D+FRZ", Letters());
 }
@@ -86,29 +59,29 @@ TEST_F(RootListTest, RebuildKeepsDrivesTheirTotalsAndHidesWhatIsNotChosen) {
   BuildRootList();
   ASSERT_TRUE(PumpUntil([] { return WorkerCount() == 0; }));
   EXPECT_EQ("CD+FRZ", Letters()) << "only the chosen drive is scanned";
-  DriveRootNode* d = Drives()['D'];
+  DriveRootNode* d = DriveRoot('D');
   const int64_t bytes = d->subtreeBytes;
   EXPECT_GE(bytes, 12345);
-  EXPECT_EQ(nullptr, panes.Child(d, "loop-back")) << "links are not followed";
+  EXPECT_EQ(nullptr, ChildOf(d, "loop-back")) << "links are not followed";
 
   // A drive root the system no longer reports leaves at the next rebuild.
   DriveRootNode* gone = CreateDriveRootNode();
   gone->absoluteIdList = gone->relativeIdList = IdListFromPath("C:\\windows\\", nullptr, nullptr);
   gone->driveNumber = 'Q' - '@';
-  gone->mainItem = InsertFolderItem(panes.tree(), TopNode()->mainItem, "Q:", 0, 0, gone);
-  TopNode()->subfolderCount += 1;
+  gone->mainItem = InsertFolderItem(Panes.mainTree, top->mainItem, "Q:", 0, 0, gone);
+  top->subfolderCount += 1;
   ASSERT_EQ("CD+FQRZ", Letters());
   BuildRootList();
   EXPECT_EQ(0, WorkerCount()) << "a rebuild does not rescan";
   EXPECT_FALSE(IsFolderNode(gone));
   EXPECT_EQ("CD+FRZ", Letters());
-  EXPECT_EQ(d, Drives()['D']);
+  EXPECT_EQ(d, DriveRoot('D'));
   EXPECT_EQ(bytes, d->subtreeBytes);
 
   Settings.showOnlyScanDrives = 1;
   BuildRootList();
   EXPECT_EQ("D+", Letters());
-  EXPECT_EQ(d, Drives()['D']);
+  EXPECT_EQ(d, DriveRoot('D'));
   Settings.scanDrives |= BIT_F;
   BuildRootList();
   EXPECT_EQ("D+F", Letters()) << "a hidden drive comes back once chosen";
@@ -125,24 +98,24 @@ TEST_F(RootListTest, StartPathShowsOnlyItsChainAndScansTheDeepestFolder) {
   EXPECT_EQ("D+", Letters());
 
   // Top, D:, then one item per level down to PROJECTS.
-  HWND tree = panes.tree();
-  FolderNode* node = Drives()['D'];
+  HWND tree = Panes.mainTree;
+  FolderNode* node = DriveRoot('D');
   std::string chain;
   while (HTREEITEM child = FirstChildItem(tree, node->mainItem)) {
     EXPECT_EQ(nullptr, NextSiblingItem(tree, child)) << "only the chain is shown above the deepest folder";
     node = NodeFromItem(tree, child);
-    chain += panes.ItemText(node) + "\\";
-    if (panes.ItemText(node) == "PROJECTS") break;
+    chain += TreeItemText(Panes.mainTree, node->mainItem) + "\\";
+    if (TreeItemText(Panes.mainTree, node->mainItem) == "PROJECTS") break;
   }
-  ASSERT_EQ("PROJECTS", panes.ItemText(node)) << chain;
+  ASSERT_EQ("PROJECTS", TreeItemText(Panes.mainTree, node->mainItem)) << chain;
   EXPECT_EQ("done counted complete, 0 of 0 reported", Progress(node));
   EXPECT_EQ(4321, node->ownBytes);
   FolderNode* data = ParentNode(tree, node->mainItem);
-  EXPECT_EQ("DATA", panes.ItemText(data));
+  EXPECT_EQ("DATA", TreeItemText(Panes.mainTree, data->mainItem));
   EXPECT_EQ(0, data->fileCount) << "DATA itself is not scanned";
   EXPECT_NE(0u, data->lastWrite.dwHighDateTime) << "folders on the path have their own dates";
   EXPECT_EQ(4321, data->subtreeBytes);
-  EXPECT_EQ(4321, Drives()['D']->subtreeBytes);
+  EXPECT_EQ(4321, DriveRoot('D')->subtreeBytes);
 }
 
 }  // namespace

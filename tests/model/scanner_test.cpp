@@ -2,7 +2,7 @@
 #include <map>
 
 #include "model/worker_record.h"
-#include "support/folder_chain_test.h"
+#include "support/main_window_test.h"
 
 namespace {
 
@@ -27,9 +27,9 @@ TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasuresOnTheRealDrive) {
   MakeSample();
   temp.MakeFile("sub\\huge.bin", (1ull << 32) + 5000);  // only its low part counts
   ScanAll();
-  FolderNode* sub = panes.Child(folder, "sub");
+  FolderNode* sub = ChildOf(folder, "sub");
   ASSERT_NE(nullptr, sub);
-  FolderNode* empty = panes.Child(sub, "empty");
+  FolderNode* empty = ChildOf(sub, "empty");
   ASSERT_NE(nullptr, empty);
   EXPECT_EQ(SizesText(3, 9096, c + r(4096) + r(5000), 10000, 2 * c + 2 * r(5000)), Sizes(folder));
   EXPECT_EQ(SizesText(2, 10000, c + 2 * r(5000), 0, c), Sizes(sub));
@@ -37,9 +37,10 @@ TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasuresOnTheRealDrive) {
   EXPECT_EQ(SizesText(0, 0, 0, 19096, 3 * c + r(4096) + 3 * r(5000)), Sizes(drive));
   EXPECT_EQ(0, top->subtreeBytes) << "propagation stops at the drive root";
   for (FolderNode* node : {folder, sub, empty}) {
-    EXPECT_EQ(DONE + (node == empty ? "0 of 0" : "1 of 1") + " reported", Progress(node)) << panes.ItemText(node);
+    EXPECT_EQ(DONE + (node == empty ? "0 of 0" : "1 of 1") + " reported", Progress(node))
+        << TreeItemText(Panes.mainTree, node->mainItem);
     EXPECT_EQ(drive, node->root);
-    EXPECT_EQ(node != empty, panes.ItemHasButton(node)) << panes.ItemText(node);
+    EXPECT_EQ(node != empty, HasButton(node)) << TreeItemText(Panes.mainTree, node->mainItem);
   }
   Settings.SizeMode = 0;
   EXPECT_EQ(19096, NodeSizes(folder).total);
@@ -47,34 +48,16 @@ TEST_F(ScanTest, FullScanCountsEveryFileInBothMeasuresOnTheRealDrive) {
   EXPECT_EQ(3 * c + r(4096) + 3 * r(5000), NodeSizes(folder).total);
 }
 
-TEST_F(ScanTest, FolderDatesRiseToTheLatestFileInside) {
-  temp.Make({"sub", "sub\\old.bin:10", "sub\\new.bin:10"});
-  SYSTEMTIME future = {2031, 3, 0, 14, 12, 0, 0, 0};
-  FILETIME late;
-  SystemTimeToFileTime(&future, &late);
-  HANDLE file = CreateFileA(temp.Path("sub\\new.bin").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, 0);
-  SetFileTime(file, nullptr, &late, &late);
-  CloseHandle(file);
-  WIN32_FILE_ATTRIBUTE_DATA own;
-  ASSERT_TRUE(GetFileAttributesExA(temp.Path("sub").c_str(), GetFileExInfoStandard, &own));
-  ScanAll();
-  FolderNode* sub = panes.Child(folder, "sub");
-  ASSERT_NE(nullptr, sub);
-  EXPECT_EQ(0, CompareFileTime(&own.ftCreationTime, &sub->created));
-  EXPECT_EQ(0, CompareFileTime(&late, &sub->lastWrite));
-  EXPECT_EQ(0, CompareFileTime(&late, &sub->lastAccess));
-}
-
 TEST_F(ScanTest, RescansChangeTheTotalsByWhatChangedOnDisk) {
   MakeSample();
   ScanAll();
   const std::string before = Sizes(drive) + " | " + Sizes(folder);
-  FolderNode* sub = panes.Child(folder, "sub");
-  FolderNode* empty = panes.Child(sub, "empty");
+  FolderNode* sub = ChildOf(folder, "sub");
+  FolderNode* empty = ChildOf(sub, "empty");
   ScanAll();
   EXPECT_EQ(before, Sizes(drive) + " | " + Sizes(folder)) << "nothing changed on disk";
-  EXPECT_EQ(sub, panes.Child(folder, "sub")) << "known children are reused";
-  EXPECT_EQ(std::vector<std::string>{"sub"}, ChildTexts(panes.tree(), folder->mainItem));
+  EXPECT_EQ(sub, ChildOf(folder, "sub")) << "known children are reused";
+  EXPECT_EQ(std::vector<std::string>{"sub"}, ChildTexts(Panes.mainTree, folder->mainItem));
   EXPECT_EQ(DONE + "1 of 1 reported", Progress(folder));
   EXPECT_EQ(DONE + "1 of 1 reported", Progress(sub));
 
@@ -85,7 +68,7 @@ TEST_F(ScanTest, RescansChangeTheTotalsByWhatChangedOnDisk) {
 
   temp.Make({"sub\\later.bin:100", "fresh", "fresh\\f.bin:300"});  // sub is not descended into: later.bin unseen
   ASSERT_EQ(1, ScanSubtree(folder, false, nullptr));
-  FolderNode* fresh = panes.Child(folder, "fresh");
+  FolderNode* fresh = ChildOf(folder, "fresh");
   ASSERT_NE(nullptr, fresh);
   EXPECT_EQ(SizesText(1, 300, 2 * C, 0, 0), Sizes(fresh));
   EXPECT_EQ(1, sub->fileCount);
@@ -98,8 +81,8 @@ TEST_F(ScanTest, RescansChangeTheTotalsByWhatChangedOnDisk) {
   EXPECT_FALSE(IsFolderNode(fresh));
   temp.Remove("sub");
   ASSERT_EQ(1, ScanOneLevel(folder));
-  EXPECT_TRUE(ChildTexts(panes.tree(), folder->mainItem).empty());
-  EXPECT_FALSE(panes.ItemHasButton(folder));
+  EXPECT_TRUE(ChildTexts(Panes.mainTree, folder->mainItem).empty());
+  EXPECT_FALSE(HasButton(folder));
   EXPECT_EQ(0, folder->subfolderCount);
   EXPECT_EQ(SizesText(4, 9106, 5 * C, 0, 0), Sizes(folder));
   EXPECT_EQ(SizesText(0, 0, 0, 9106, 5 * C), Sizes(drive));
@@ -113,16 +96,22 @@ TEST_F(ScanTest, StoppedScanLeavesTheQueueAndCompletionIsCountedOnce) {
   stop.stopRequested = 1;
   ScanSubtree(folder, true, &stop);  // lists the folder only
   EXPECT_EQ("done counted, 0 of 2 reported", Progress(folder));
-  FolderNode* sub = panes.Child(folder, "sub");
-  FolderNode* later = panes.Child(folder, "later");
+  FolderNode* sub = ChildOf(folder, "sub");
+  FolderNode* later = ChildOf(folder, "later");
   ASSERT_TRUE(sub && later);
   EXPECT_EQ("unscanned, 0 of 0 reported", Progress(sub));
 
   ASSERT_EQ(1, ScanSubtree(sub, true, nullptr));
   // Repeated reports from a finished folder must not stand in for "later".
   ASSERT_EQ(1, ScanOneLevel(sub));
-  ASSERT_EQ(1, ScanOneLevel(panes.Child(sub, "empty")));
+  ASSERT_EQ(1, ScanOneLevel(ChildOf(sub, "empty")));
   EXPECT_EQ("done counted, 1 of 2 reported", Progress(folder)) << "later is not scanned yet";
+  // Listing the folder again and rescanning sub leaves the ancestors as they were.
+  ASSERT_EQ(1, ScanOneLevel(folder));
+  ASSERT_EQ(1, ScanSubtree(sub, true, nullptr));
+  EXPECT_EQ("done counted, 1 of 2 reported", Progress(folder));
+  EXPECT_EQ(DONE + "1 of 1 reported", Progress(sub));
+  EXPECT_EQ("done, 0 of 1 reported", Progress(drive));
   ASSERT_EQ(1, ScanSubtree(later, true, nullptr));
   EXPECT_EQ(DONE + "2 of 2 reported", Progress(folder));
 
@@ -134,28 +123,15 @@ TEST_F(ScanTest, StoppedScanLeavesTheQueueAndCompletionIsCountedOnce) {
   EXPECT_EQ("done complete, 1 of 1 reported", Progress(drive));
 }
 
-TEST_F(ScanTest, AncestorsOfARepeatedDescendingScanAreDoneWhenItEnds) {
-  MakeSample();
-  temp.MakeFolder("never");  // never scanned, so no completion reaches the folder or the drive
-  for (int pass = 0; pass < 2; ++pass) {
-    ASSERT_EQ(1, ScanOneLevel(folder));
-    ASSERT_EQ(1, ScanSubtree(panes.Child(folder, "sub"), true, nullptr));
-  }
-  EXPECT_EQ("done counted, 1 of 2 reported", Progress(folder));
-  EXPECT_EQ(DONE + "1 of 1 reported", Progress(panes.Child(folder, "sub")));
-  EXPECT_EQ("done, 0 of 1 reported", Progress(drive));
-}
-
 TEST_F(ScanTest, DriveWithoutGeometryStartsNoEnumeration) {
   temp.MakeFile("a.bin", 10);
   geometry.fail = true;
-  Recorder log;
   EXPECT_EQ(0, ScanSubtree(folder, true, nullptr));
   EXPECT_EQ(0, ScanOneLevel(folder));
   EXPECT_EQ("unscanned, 0 of 0 reported", Progress(folder));
   EXPECT_EQ(SizesText(0, 0, 0, 0, 0), Sizes(folder));
   EXPECT_EQ(0, drive->flags & DRIVE_INFO_VALID);
-  EXPECT_TRUE(log.Has("Cannot get info for the drive."));
+  EXPECT_TRUE(recorded.Has("Cannot get info for the drive."));
 }
 
 TEST_F(ScanTest, SubfolderWhosePathWouldPassTheLimitIsSkipped) {
@@ -167,15 +143,15 @@ TEST_F(ScanTest, SubfolderWhosePathWouldPassTheLimitIsSkipped) {
   temp.MakeFile(relative + "\\f.bin", 77);
   temp.MakeFolder(relative + "\\" + std::string(MAX_PATH - temp.Path(relative).size(), 'y'));  // only as \\?\ path
   ScanAll();
-  FolderNode* node = panes.Child(folder, "long");
-  while (node && node->subfolderCount > 0) node = panes.Child(node, x);
+  FolderNode* node = ChildOf(folder, "long");
+  while (node && node->subfolderCount > 0) node = ChildOf(node, x);
   ASSERT_NE(nullptr, node);
   EXPECT_EQ(SizesText(1, 77, 2 * C, 0, 0), Sizes(node));
   EXPECT_EQ(DONE + "0 of 0 reported", Progress(node));
   EXPECT_EQ(77, folder->subtreeBytes);
 }
 
-TEST_F(ScanTest, SubfoldersCarryTheListsAttributesAndIconsTheShellGivesThem) {
+TEST_F(ScanTest, SubfoldersCarryTheListsAttributesIconsAndDatesTheDiskGivesThem) {
   const std::string names[] = {"sub", Narrow(L"\u6570\u636E"), "secret", "marked", "unmarked"};
   for (const std::string& name : names) temp.MakeFolder(name);
   // The shell reads a folder's own icon from its desktop.ini only when the
@@ -187,10 +163,25 @@ TEST_F(ScanTest, SubfoldersCarryTheListsAttributesAndIconsTheShellGivesThem) {
   ASSERT_TRUE(CopyFileA(ini.c_str(), temp.Path("unmarked\\desktop.ini").c_str(), FALSE));
   SetFileAttributesA(temp.Path("secret").c_str(), FILE_ATTRIBUTE_HIDDEN);
   SetFileAttributesA(temp.Path("marked").c_str(), FILE_ATTRIBUTE_READONLY);
+  // A folder's dates rise to the latest file inside.
+  temp.Make({"sub\\old.bin:10", "sub\\new.bin:10"});
+  SYSTEMTIME future = {2031, 3, 0, 14, 12, 0, 0, 0};
+  FILETIME late;
+  SystemTimeToFileTime(&future, &late);
+  HANDLE file = CreateFileA(temp.Path("sub\\new.bin").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, 0);
+  SetFileTime(file, nullptr, &late, &late);
+  CloseHandle(file);
+  WIN32_FILE_ATTRIBUTE_DATA own;
+  ASSERT_TRUE(GetFileAttributesExA(temp.Path("sub").c_str(), GetFileExInfoStandard, &own));
   ScanAll();
+  FolderNode* sub = ChildOf(folder, "sub");
+  ASSERT_NE(nullptr, sub);
+  EXPECT_EQ(0, CompareFileTime(&own.ftCreationTime, &sub->created));
+  EXPECT_EQ(0, CompareFileTime(&late, &sub->lastWrite));
+  EXPECT_EQ(0, CompareFileTime(&late, &sub->lastAccess));
   std::map<std::string, int> icons;
   for (const std::string& name : names) {
-    FolderNode* node = panes.Child(folder, name);
+    FolderNode* node = ChildOf(folder, name);
     ASSERT_NE(nullptr, node) << name;
     ULONG attributes = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANRENAME | SFGAO_CANDELETE | SFGAO_HASPROPSHEET |
                        SFGAO_DROPTARGET | SFGAO_FILESYSTEM | SFGAO_FOLDER;
@@ -201,7 +192,7 @@ TEST_F(ScanTest, SubfoldersCarryTheListsAttributesAndIconsTheShellGivesThem) {
     TVITEMA shown = {};
     shown.mask = TVIF_HANDLE | TVIF_IMAGE;
     shown.hItem = node->mainItem;
-    SendMessageA(panes.tree(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&shown));
+    SendMessageA(Panes.mainTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&shown));
     icons[name] = shown.iImage;
   }
   EXPECT_NE(icons["sub"], icons["marked"]) << "the marked folder has its own icon";

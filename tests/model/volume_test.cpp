@@ -1,24 +1,12 @@
 // Drive geometry by each of the three methods, drives without a medium, and capacity sums.
-#include <gtest/gtest.h>
-
-#include "model/folder_node.h"
 #include "model/volume.h"
-#include "support/fixed_geometry.h"
-#include "support/test_panes.h"
+#include "support/main_window_test.h"
 
 namespace {
 
-class VolumeTest : public ::testing::Test {
+class VolumeTest : public FolderChainTest {
  protected:
-  void SetUp() override {
-    top = panes.AddTopNode();
-    drive = panes.AddDriveRoot(top, "C:\\");
-  }
   void TearDown() override { CurrentDriveMethod = DRIVE_METHOD_EX; }
-
-  TestPanes panes;
-  FolderNode* top = nullptr;
-  DriveRootNode* drive = nullptr;
 };
 
 constexpr DriveMethod EVERY_METHOD[] = {DRIVE_METHOD_PLAIN, DRIVE_METHOD_VWIN32, DRIVE_METHOD_EX};
@@ -40,13 +28,11 @@ TEST(DriveMethodChoice, FollowsThePlatform) {
 }
 
 TEST_F(VolumeTest, GeometryAndCapacityBeyond4GiBAreExactByEveryMethodUnlessTheQueryFails) {
-  FixedGeometry geometry;
   geometry.sectorsPerCluster = 64;
   geometry.totalClusters = 2000000;
   geometry.freeClusters = 500000;
   geometry.exTotal = 80000000000ull;
   geometry.exAvailable = 12345678901ull;
-  ScopedDriveQueries installed(&geometry);
   for (DriveMethod method : EVERY_METHOD) {
     CurrentDriveMethod = method;
     const bool ex = method == DRIVE_METHOD_EX;
@@ -69,21 +55,19 @@ TEST_F(VolumeTest, GeometryAndCapacityBeyond4GiBAreExactByEveryMethodUnlessTheQu
 }
 
 TEST_F(VolumeTest, DriveWithoutMediumFailsQuietlyAndOnlyFixedAndNetworkDrivesCount) {
-  // The test prefix maps R: as a CD-ROM drive with nothing in it.
-  DriveRootNode* cdrom = panes.AddDriveRoot(top, "R:\\");
-  ASSERT_NE(nullptr, cdrom->absoluteIdList) << "drive R: is not mapped";
+  // The test prefix maps R: as a CD-ROM drive; the fixed geometry answers for every drive.
+  DriveRootNode* cdrom = DriveRoot('R');
+  ASSERT_NE(nullptr, cdrom) << "drive R: is not mapped";
+  ASSERT_TRUE(RefreshDriveInfo(cdrom));
+  const SpaceTotals totals = TotalsOverLocalDrives();
+  EXPECT_EQ(std::make_pair(3.0 * geometry.exTotal, 3.0 * geometry.exAvailable),
+            std::make_pair(totals.capacity, totals.freeBytes))
+      << "C:, D: and Z:, not F: or R:";
+
+  ScopedDriveQueries system(nullptr);  // R: has nothing in it
   EXPECT_FALSE(RefreshDriveInfo(cdrom));
   EXPECT_EQ(std::make_tuple(false, UINT(DRIVE_CDROM), 0u),
             std::make_tuple((cdrom->flags & DRIVE_INFO_VALID) != 0, cdrom->driveType, ClusterSize(cdrom)));
-
-  // The fixed geometry answers for every drive, but only C: counts.
-  FixedGeometry geometry;
-  ScopedDriveQueries installed(&geometry);
-  ASSERT_TRUE(RefreshDriveInfo(drive));
-  ASSERT_TRUE(RefreshDriveInfo(cdrom));
-  const SpaceTotals totals = TotalsOverLocalDrives();
-  EXPECT_EQ(std::make_pair(double(geometry.exTotal), double(geometry.exAvailable)),
-            std::make_pair(totals.capacity, totals.freeBytes));
 }
 
 TEST(ClusterRounding, WholeClustersIn32BitArithmetic) {

@@ -1,8 +1,8 @@
 // The real main window's detail list stays paired with the visible tree items.
-#include "model/scanner.h"
+#include <thread>
+
 #include "pane/detail_list.h"
 #include "pane/sorting.h"
-#include "shell/shell_items.h"
 #include "support/main_window_test.h"
 
 namespace {
@@ -34,7 +34,7 @@ class DetailList : public MainWindowTest {
   size_t shown = 0;  // the chain down to the start folder and its three children
 };
 
-TEST_F(DetailList, EntriesFollowExpandCollapseDeletionAndSortingAndAClickSelectsTheFolderAtItsHeight) {
+TEST_F(DetailList, EntriesFollowTheTreeAClickSelectsTheFolderAtItsHeightAndAWorkersAncestorRowsAreInvalidated) {
   FolderNode *a = Child("a"), *a1 = Child("a\\a1");
   Expand(a);
   Expand(a1);
@@ -92,25 +92,14 @@ TEST_F(DetailList, EntriesFollowExpandCollapseDeletionAndSortingAndAClickSelects
   FreeIdList(list);
   ASSERT_NE(nullptr, x) << "collapsed branches are searched too";
   EXPECT_EQ("x", TreeItemText(Panes.mainTree, x->mainItem));
-}
 
-DWORD WINAPI AskForAncestorRepaint(void* node) {
-  RepaintNode(static_cast<FolderNode*>(node), REPAINT_ANCESTORS);
-  return 0;
-}
-
-// A worker's repaints of ancestors are gathered and come a little later; the
-// rows they invalidate must still be exactly those of the ancestors.
-TEST_F(DetailList, AncestorRowsAskedForByAWorkerAreInvalidatedUpToTheDrive) {
-  Expand(Child("a"));
-  Expand(Child("a\\a1"));
-  FolderNode* x = Child("a\\a1\\x");
-  ASSERT_NE(nullptr, x);
+  // A worker's repaints of ancestors are gathered and come a little later; the
+  // rows they invalidate must still be exactly those of the ancestors.
+  Expand(a);
+  Expand(a1);
   UpdateWindow(Panes.mainList);
   ValidateRect(Panes.mainList, nullptr);
-  HANDLE worker = CreateThread(nullptr, 0, AskForAncestorRepaint, x, 0, nullptr);
-  WaitForSingleObject(worker, INFINITE);  // the worker only posts
-  CloseHandle(worker);
+  std::thread([x] { RepaintNode(x, REPAINT_ANCESTORS); }).join();  // the worker only posts
 
   HRGN invalid = CreateRectRgn(0, 0, 0, 0);
   auto rowInvalid = [&](FolderNode* node) {

@@ -1,22 +1,13 @@
 // Detail rows painted into a bitmap: the texts each cell draws and the bar pixels.
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "model/folder_node.h"
 #include "pane/column_info.h"
 #include "pane/formatting.h"
-#include "pane/pane_controls.h"
 #include "pane/row_painter.h"
-#include "settings/settings_record.h"
-#include "support/canvas.h"
-#include "support/test_panes.h"
+#include "support/main_window_test.h"
 
 namespace {
 
 constexpr int WIDTH = 700, HEIGHT = 20;
-constexpr COLORREF NORMAL = RGB(0, 0, 0), BAR = RGB(0, 0, 255), OVERFLOW = RGB(255, 0, 0), TAGGED = RGB(0, 128, 0);
+constexpr COLORREF NORMAL = RGB(0, 0, 0), BAR = RGB(0, 0, 255), OVERFLOW = RGB(255, 0, 0);
 constexpr RECT MIDDLE_ROW = {0, HEIGHT / 2, WIDTH, HEIGHT / 2 + 1};
 
 ColumnInfo Column(uint32_t id, uint32_t flags, int minimumWidth = 50, uint16_t barScale = 1) {
@@ -28,35 +19,25 @@ ColumnInfo Column(uint32_t id, uint32_t flags, int minimumWidth = 50, uint16_t b
   return column;
 }
 
-class RowPainterTest : public ::testing::Test {
+class RowPainterTest : public FolderChainTest {
  protected:
   void SetUp() override {
-    ApplyDefaultSettings(&Settings);
+    FolderChainTest::SetUp();
     Settings.SizeMode = 0;
     Settings.barColour = BAR;
     Settings.overflowColour = OVERFLOW;
-    Settings.taggedColour = TAGGED;
-    ASSERT_TRUE(CreateRowPaintResources());
-    top = panes.AddTopNode();
-    drive = panes.AddDriveRoot(top, "C:\\");
-    folder = panes.AddFolder(drive, "C:\\windows");
-    oldFont = SelectObject(canvas.dc(), ListFont());
-  }
-  void TearDown() override {
-    IsNodeTaggedHook = nullptr;
-    CurrentFolder = nullptr;
-    SelectObject(canvas.dc(), oldFont);
-    ReleaseRowPaintResources();
+    ApplyBarColours();
+    SelectObject(canvas.dc(), ListFont());
   }
 
   // Paints one row at x = |left| on a white canvas and tells what it drew:
   // each text as text@x, its alignment (l, c, r) and, when not in the normal
-  // colour, g for grey or t for the tag colour.
+  // colour, g for grey.
   std::string Paint(FolderNode* node, std::vector<PaintColumn> columns, int left = 0, double scale = 1.0) {
     canvas.Fill();
     SetTextColor(canvas.dc(), NORMAL);
     recorded.drawn().clear();
-    PaintRow(panes.tree(), node, canvas.dc(), {left, 1, HEIGHT}, columns.data(), int(columns.size()), scale);
+    PaintRow(Panes.mainTree, node, canvas.dc(), {left, 1, HEIGHT}, columns.data(), int(columns.size()), scale);
     EXPECT_EQ(NORMAL, GetTextColor(canvas.dc())) << "the text colour is given back";
     GdiFlush();
     return Drawn();
@@ -66,18 +47,12 @@ class RowPainterTest : public ::testing::Test {
     for (const DrawnText& text : recorded.drawn()) {
       row += (row.empty() ? "" : " | ") + text.text + "@" + std::to_string(text.x);
       row += text.align == TA_CENTER ? "c" : text.align == TA_RIGHT ? "r" : "l";
-      row += text.colour == GetSysColor(COLOR_GRAYTEXT) ? "g" : text.colour == TAGGED ? "t" : "";
+      row += text.colour == GetSysColor(COLOR_GRAYTEXT) ? "g" : "";
     }
     return row;
   }
 
-  TestPanes panes;
-  FolderNode* top = nullptr;
-  DriveRootNode* drive = nullptr;
-  FolderNode* folder = nullptr;
   Canvas canvas{WIDTH, HEIGHT};
-  Recorder recorded;
-  HGDIOBJ oldFont = nullptr;
 };
 
 TEST_F(RowPainterTest, DashesCountingMarksColoursZerosPercentagesCapacityAndDates) {
@@ -98,9 +73,6 @@ TEST_F(RowPainterTest, DashesCountingMarksColoursZerosPercentagesCapacityAndDate
   folder->scanState = SCAN_DONE;
   folder->flags = FILES_COUNTED | SUBTREE_COMPLETE;
   EXPECT_EQ(" 11.5KB@118r", Paint(folder, {{&total, 120}}));
-  IsNodeTaggedHook = [](FolderNode*) { return true; };
-  EXPECT_EQ(" 11.5KB@118rt", Paint(folder, {{&total, 120}})) << "a tagged folder is drawn in the tag colour";
-  IsNodeTaggedHook = nullptr;
 
   const std::vector<PaintColumn> sizes = {{&share, 150}, {&own, 100}, {&capacity, 100}};
   drive->scanState = SCAN_DONE;

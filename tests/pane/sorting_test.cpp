@@ -1,5 +1,4 @@
 // Sibling order by the sort column, name ties, and header clicks.
-#include "model/scanner.h"
 #include "pane/detail_list.h"
 #include "pane/row_painter.h"
 #include "pane/sorting.h"

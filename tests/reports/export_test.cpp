@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "pane/column_info.h"
 #include "pane/formatting.h"
 #include "support/main_window_test.h"
 

@@ -35,6 +35,19 @@ std::vector<MenuLine> ReadMenu(HMENU menu) {
   return lines;
 }
 
+// A shortcut in the Send To folder, made as the shell makes one.
+void MakeShortcut(const std::string& link, const std::string& target) {
+  IShellLinkA* shortcut = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                            reinterpret_cast<void**>(&shortcut)));
+  shortcut->SetPath(target.c_str());
+  IPersistFile* file = nullptr;
+  shortcut->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  EXPECT_HRESULT_SUCCEEDED(file->Save(Widen(link).c_str(), TRUE));
+  file->Release();
+  shortcut->Release();
+}
+
 class ContextMenu : public MainWindowTest {
  protected:
   // The user's Send To folder becomes |relative| in the scratch folder.
@@ -66,8 +79,9 @@ class ContextMenu : public MainWindowTest {
   }
 };
 
-TEST_F(ContextMenu, RenameTwoBeforeTheEndEditsTheLabelAndSendToListsSubfoldersFirstThenEntriesByName) {
-  temp.Make({"plain", "to", "to\\zeta", "to\\alpha", "to\\beta", "to\\beta\\inner:1", "to\\gamma:1", "to\\delta:1"});
+TEST_F(ContextMenu, RenameTwoBeforeTheEndEditsTheLabelAndSendToListsAndDeliversToItsEntries) {
+  temp.Make({"plain", "to", "to\\zeta", "to\\alpha", "to\\beta", "to\\beta\\inner:1", "to\\gamma:1", "to\\delta:1",
+             "to2", "target", "payload", "payload\\data.bin:10"});
   UseSendTo("to");
   Open();
   FolderNode* plain = Child("plain");
@@ -115,42 +129,26 @@ TEST_F(ContextMenu, RenameTwoBeforeTheEndEditsTheLabelAndSendToListsSubfoldersFi
   DestroySendToMenu(sendTo);
   EXPECT_EQ(0, LiveSendToEntries());
   EXPECT_FALSE(IsMenu(sendTo));
-}
 
-// A shortcut in the Send To folder, made as the shell makes one.
-void MakeShortcut(const std::string& link, const std::string& target) {
-  IShellLinkA* shortcut = nullptr;
-  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                            reinterpret_cast<void**>(&shortcut)));
-  shortcut->SetPath(target.c_str());
-  IPersistFile* file = nullptr;
-  shortcut->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  EXPECT_HRESULT_SUCCEEDED(file->Save(Widen(link).c_str(), TRUE));
-  file->Release();
-  shortcut->Release();
-}
-
-TEST_F(ContextMenu, SendToAFoldersShortcutDeliversTheCurrentFolderThere) {
-  temp.Make({"to", "target", "payload", "payload\\data.bin:10"});
-  MakeShortcut(temp.Path("to\\target.lnk"), temp.Path("target"));
-  UseSendTo("to");
-  Open();
+  // A Send To folder holding a shortcut to a folder: the current folder is delivered there.
+  MakeShortcut(temp.Path("to2\\target.lnk"), temp.Path("target"));
+  UseSendTo("to2");
   Select(Child("payload"));
-  HMENU menu = CreateSendToMenu();
-  ASSERT_NE(nullptr, menu);
-  EXPECT_FALSE(HandleSendToCommand(window, menu, SEND_TO_FIRST_COMMAND + 1)) << "no such entry";
+  sendTo = CreateSendToMenu();
+  ASSERT_NE(nullptr, sendTo);
+  EXPECT_FALSE(HandleSendToCommand(window, sendTo, SEND_TO_FIRST_COMMAND + 1)) << "no such entry";
   // The shell's target of a shortcut does nothing with a drop under Wine, so
   // the test reads what reached it.
-  SendToEntry* entry = ReadMenu(menu)[0].entry;
+  SendToEntry* entry = ReadMenu(sendTo)[0].entry;
   ASSERT_NE(nullptr, entry);
   SpyFolder spy(entry->folder);
   IShellFolder* real = entry->folder;
   entry->folder = &spy;
-  EXPECT_TRUE(HandleSendToCommand(window, menu, SEND_TO_FIRST_COMMAND));
+  EXPECT_TRUE(HandleSendToCommand(window, sendTo, SEND_TO_FIRST_COMMAND));
   entry->folder = real;
   const std::string payload = temp.Path("payload");
   EXPECT_EQ((std::vector<std::string>{"enter target", "drop target: " + payload}), spy.events);
-  DestroySendToMenu(menu);
+  DestroySendToMenu(sendTo);
 }
 
 }  // namespace

@@ -35,11 +35,6 @@ class FileOperations : public MainWindowTest {
     SendMessageA(Panes.mainTree, TVM_ENDEDITLABELNOW, text ? FALSE : TRUE, 0);
     PumpMessages();
   }
-  std::string FullPath(FolderNode* node) {
-    char path[MAX_PATH] = {};
-    SHGetPathFromIDListA(node->absoluteIdList, path);
-    return path;
-  }
 };
 
 // The program's dialogs have a target path field; message boxes have none.
@@ -73,7 +68,9 @@ TEST_F(FileOperations, RenameInTheTreeAndCreateFolder) {
   TypeName(x, "renamed");
   EXPECT_TRUE(Exists("start\\renamed") && !Exists("start\\x")) << "renamed on disk";
   EXPECT_EQ("renamed", TreeItemText(Panes.mainTree, x->mainItem));
-  EXPECT_EQ(temp.Path("start\\renamed"), FullPath(x)) << "the node's identifier lists follow";
+  char path[MAX_PATH] = {};
+  SHGetPathFromIDListA(x->absoluteIdList, path);
+  EXPECT_EQ(temp.Path("start\\renamed"), path) << "the node's identifier lists follow";
   char undo[128];
   EXPECT_TRUE(QueryUndo(undo, sizeof undo));
   EXPECT_EQ(ResourceString(IDS_UNDO_RENAME), undo) << "the undo button names the rename";

@@ -13,6 +13,15 @@ namespace {
 
 ::testing::Environment* const g_registry = ::testing::AddGlobalTestEnvironment(new ScratchCurrentUser);
 
+FolderNode* ChildNamed(FolderNode* parent, const std::string& name) {
+  HWND tree = Panes.mainTree;
+  for (HTREEITEM item = FirstChildItem(tree, parent->mainItem); item; item = NextSiblingItem(tree, item)) {
+    FolderNode* node = NodeFromItem(tree, item);
+    if (IsFolderNode(node) && TreeItemText(tree, item) == name) return node;
+  }
+  return nullptr;
+}
+
 void DropQueuedMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -20,6 +29,14 @@ void DropQueuedMessages() {
 }
 
 }  // namespace
+
+void PumpMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
 
 void PumpFor(DWORD ms) {
   const DWORD start = GetTickCount();
@@ -47,8 +64,7 @@ RECT PlaceIn(HWND window, HWND child) {
 
 MainWindowTest::~MainWindowTest() {
   Close();
-  MonitorDriverMissing = false;
-  StartFolderGiven = false;
+  MonitorDriverMissing = autoAddFixedDrives = StartFolderGiven = false;
   startPath[0] = 0;
 }
 
@@ -109,21 +125,84 @@ void MainWindowTest::Command(UINT id) {
 }
 
 FolderNode* MainWindowTest::Child(const std::string& relative, FolderNode* parent) const {
-  FolderNode* node = parent ? parent : start;
-  // Split at the separators only: a name's trail byte may be 0x5C.
+  return ChildOf(parent ? parent : start, relative);
+}
+
+void MainWindowTest::Select(FolderNode* node) {
+  SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node->mainItem));
+  ASSERT_EQ(node, CurrentFolder);
+}
+
+void MainWindowTest::OpenDrives() {
+  window = CreateMainWindow();
+  ASSERT_NE(nullptr, window);
+  BuildRootList();
+  top = NodeFromItem(Panes.mainTree, TopItem(Panes.mainTree));
+}
+
+void FolderChainTest::SetUp() {
+  ASSERT_NO_FATAL_FAILURE(OpenDrives());
+  drive = DriveRoot(temp.Path()[0]);
+  ASSERT_NE(nullptr, drive);
+  folder = AddFolder(drive, temp.Path());
+  Select(drive);
+}
+
+DriveRootNode* DriveRoot(char letter) {
+  HWND tree = Panes.mainTree;
+  for (HTREEITEM item = FirstChildItem(tree, TopItem(tree)); item; item = NextSiblingItem(tree, item)) {
+    FolderNode* node = NodeFromItem(tree, item);
+    if (IsDriveRoot(node) && node->kind == NODE_DRIVE_ROOT && '@' + AsDriveRoot(node)->driveNumber == (letter & ~0x20))
+      return AsDriveRoot(node);
+  }
+  return nullptr;
+}
+
+FolderNode* AddFolder(FolderNode* parent, const std::string& path) {
+  FolderNode* node = CreateFolderNode();
+  node->root = parent->root;
+  node->absoluteIdList = IdListFromPath(path.c_str(), nullptr, nullptr);
+  node->relativeIdList = node->absoluteIdList;
+  std::string name = path;
+  while (!name.empty() && name.back() == '\\') name.pop_back();
+  name = name.substr(name.find_last_of('\\') + 1);
+  node->mainItem = InsertFolderItem(Panes.mainTree, parent->mainItem, name.c_str(), 0, 0, node);
+  parent->subfolderCount += 1;
+  SetHasChildren(Panes.mainTree, parent->mainItem, 1);
+  return node;
+}
+
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent) {
+  std::vector<std::string> texts;
+  for (HTREEITEM item = FirstChildItem(tree, parent); item; item = NextSiblingItem(tree, item))
+    texts.push_back(TreeItemText(tree, item));
+  return texts;
+}
+
+std::string TreeItemText(HWND tree, HTREEITEM handle) {
+  char text[SHELL_TEXT_MAX];
+  ItemText(tree, handle, text, sizeof text);
+  return text;
+}
+
+FolderNode* ChildOf(FolderNode* parent, const std::string& relative) {
+  FolderNode* node = parent;
   const char* name = relative.c_str();
   for (const char* p = name; node; p = CharNextA(p)) {
     if (*p && *p != '\\') continue;
-    node = ChildNamed(Panes.mainTree, node, std::string(name, p));
+    node = ChildNamed(node, std::string(name, p));
     if (!*p) break;
     name = p + 1;
   }
   return node;
 }
 
-void MainWindowTest::Select(FolderNode* node) {
-  SendMessageA(Panes.mainTree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(node->mainItem));
-  ASSERT_EQ(node, CurrentFolder);
+bool HasButton(FolderNode* node) {
+  TVITEMA item = {};
+  item.mask = TVIF_HANDLE | TVIF_CHILDREN;
+  item.hItem = node->mainItem;
+  SendMessageA(Panes.mainTree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  return item.cChildren != 0;
 }
 
 HWND PageWith(HWND dialog, int id) {

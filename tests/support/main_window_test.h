@@ -1,7 +1,8 @@
-// The real main window, started on a scratch folder as the command line names
-// it, from first-run settings in a scratch registry, and the helpers its
-// tests share, with what nearly every such test names.  Each room's suite
-// derives from it (class X : public MainWindowTest {}).
+// The real main window from first-run settings in a scratch registry, either
+// started on a scratch folder as the command line names it or, for the
+// model's tests, with the drives listed and a folder chain of their own; and
+// the helpers their tests share, with what nearly every such test names.
+// Each room's suite derives from one of them (class X : public MainWindowTest {}).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -14,15 +15,18 @@
 #include "app/process_state.h"
 #include "app/resource_text.h"
 #include "model/folder_node.h"
+#include "model/scanner.h"
 #include "model/tree_items.h"
+#include "model/worker_table.h"
 #include "pane/columns.h"
 #include "pane/pane_controls.h"
 #include "resource.h"
 #include "settings/settings_record.h"
+#include "shell/shell_items.h"
 #include "support/canvas.h"
 #include "support/dialog_answerer.h"
+#include "support/fixed_geometry.h"
 #include "support/temp_folder.h"
-#include "support/test_panes.h"
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -36,6 +40,8 @@ class MainWindowTest : public ::testing::Test {
   // on |relative| in the scratch folder, waits until that folder is scanned
   // and current (and, with no monitor driver, watched) and expands it.
   void Open(const std::string& relative = "");
+  // Creates the main window with every drive listed and none scanned.
+  void OpenDrives();
   // Opens on this tree in reported sizes, every branch expanded:
   //   A\ empty, Temp\ 10 240 bytes, x.tmp\ 20 480 bytes,
   //   big\ 3 MB with inner\ 200 KB below it, D1\ with D1a\ and D1b\ below it.
@@ -62,6 +68,33 @@ class MainWindowTest : public ::testing::Test {
   std::string relative_;
 };
 
+// The window with every drive listed and none scanned, on drives whose
+// geometry is fixed at 4 096-byte clusters: the scratch folder's drive,
+// selected, and a node for the folder directly under it, not yet scanned.
+class FolderChainTest : public MainWindowTest {
+ protected:
+  void SetUp() override;
+
+  FixedGeometry geometry;
+  ScopedDriveQueries installed{&geometry};
+  DriveRootNode* drive = nullptr;
+  FolderNode* folder = nullptr;
+};
+
+// The drive root of |letter| under the top node; a folder node for |path|
+// directly under |parent|'s item, not yet scanned.
+DriveRootNode* DriveRoot(char letter);
+FolderNode* AddFolder(FolderNode* parent, const std::string& path);
+// The text of a tree item; the main tree's folder at |relative| ("a\\b")
+// below |parent|, split at separators only (a trail byte may be 0x5C); the
+// texts of |parent|'s child items in tree order; whether |node| has a button.
+std::string TreeItemText(HWND tree, HTREEITEM item);
+FolderNode* ChildOf(FolderNode* parent, const std::string& relative);
+std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent);
+bool HasButton(FolderNode* node);
+// Lets the tree's messages from worker threads through while a test waits.
+void PumpMessages();
+
 // Pumps messages for |ms|, for checking that nothing more happens.
 void PumpFor(DWORD ms);
 // "left,top right,bottom", and where |child| is in |window|'s client area.
@@ -76,3 +109,20 @@ std::vector<HTREEITEM> ExpectListPaired(const std::string& step);
 // A click on a button, and a choice in a drop-down list, as the user makes them.
 void Click(HWND dialog, int id);
 void Choose(HWND dialog, int id, int index);
+
+// A node's numbers as one text, so one expectation checks and shows them all:
+// "3 files, 9096/16384 own, 5000/12288 below" (bytes/allocated) ...
+inline std::string SizesText(int64_t files, int64_t own, int64_t ownAllocated, int64_t below, int64_t belowAllocated) {
+  return std::to_string(files) + " files, " + std::to_string(own) + "/" + std::to_string(ownAllocated) + " own, " +
+         std::to_string(below) + "/" + std::to_string(belowAllocated) + " below";
+}
+inline std::string Sizes(const FolderNode* node) {
+  return SizesText(node->fileCount, node->ownBytes, node->ownAllocated, node->subtreeBytes, node->subtreeAllocated);
+}
+// ... and "done counted complete, 1 of 2 reported" (of the subfolders).
+inline std::string Progress(const FolderNode* node) {
+  static const char* const states[] = {"unscanned", "done", "running"};
+  return std::string(states[node->scanState % 3]) + (node->flags & FILES_COUNTED ? " counted" : "") +
+         (node->flags & SUBTREE_COMPLETE ? " complete" : "") + ", " + std::to_string(node->subFoldersCalculated) +
+         " of " + std::to_string(node->subfolderCount) + " reported";
+}
