@@ -53,29 +53,6 @@ FolderNode* NodeList::PopFront() {
   return value;
 }
 
-FolderNode* NodeList::PeekFront() {
-  if (!AcquireIfUsed()) return nullptr;
-  FolderNode* value = head ? head->value : nullptr;
-  Release();
-  return value;
-}
-
-bool NodeList::Remove(FolderNode* value) {
-  if (!AcquireIfUsed()) return false;
-  bool found = false;
-  NodeListEntry* previous = nullptr;
-  for (NodeListEntry* entry = head; entry; previous = entry, entry = entry->next) {
-    if (entry->value != value) continue;
-    (previous ? previous->next : head) = entry->next;
-    if (tail == entry) tail = previous;
-    delete entry;
-    found = true;
-    break;
-  }
-  Release();
-  return found;
-}
-
 FolderNode* NodeList::SearchByIdList(LPCITEMIDLIST list, bool take) {
   if (!list) return nullptr;
   IShellFolder* desktop = nullptr;

@@ -20,8 +20,6 @@ struct NodeList {
   bool IsEmpty() const { return head == nullptr; }
   NodeListEntry* Append(FolderNode* value);
   FolderNode* PopFront();
-  FolderNode* PeekFront();
-  bool Remove(FolderNode* value);
   // First node whose absoluteIdList the desktop reports equal to |list|.
   FolderNode* TakeByIdList(LPCITEMIDLIST list);
   FolderNode* FindByIdList(LPCITEMIDLIST list);

@@ -10,11 +10,7 @@ namespace {
 class FolderWatch : public MainWindowTest {
  protected:
   void SetUp() override {
-    for (const char* name : {"a", "b", "c"}) {
-      temp.MakeFolder(name);
-      temp.MakeFile(std::string(name) + "\\f.bin", 1000);
-    }
-    temp.MakeFolder("a\\deep");
+    temp.Make({"a", "a\\f.bin:1000", "a\\deep", "b", "b\\f.bin:1000", "c", "c\\f.bin:1000"});
     MonitorDriverMissing = true;
     ASSERT_NO_FATAL_FAILURE(Open());
     ASSERT_EQ(3, start->subfolderCount);
@@ -112,21 +108,10 @@ TEST_F(CodePageNames, NamesWithBackslashTrailBytesOrOutsideTheCodePageKeepEveryF
   const std::string inside = Narrow(L"\u84CB\u7C60\u5B50");  // 蓋籠子
   ASSERT_FALSE(ends936.empty() || ends950.empty() || inside.empty());
   const std::string startRelative = ends936 + "\\" + ends950;
-  const std::string below = startRelative + "\\";
-  const struct {
-    std::string folder;
-    uint64_t size;  // of the file f.bin in it
-  } TREE[] = {{ends936, 0},
-              {startRelative, 0},
-              {below + inside, 1000},
-              {below + inside + "\\" + ends950, 20000},
-              {below + inside + "\\" + ends936, 300000},
-              {below + ends936, 7}};
-  for (const auto& entry : TREE) {
-    temp.MakeFolder(entry.folder);
-    if (entry.size) temp.MakeFile(entry.folder + "\\f.bin", entry.size);
-  }
-  temp.MakeFile(below + "own.bin", 3);
+  const std::string below = startRelative + "\\", inMiddle = below + inside + "\\";
+  temp.Make({ends936, startRelative, below + "own.bin:3", below + inside, inMiddle + "f.bin:1000", inMiddle + ends950,
+             inMiddle + ends950 + "\\f.bin:20000", inMiddle + ends936, inMiddle + ends936 + "\\f.bin:300000",
+             below + ends936, below + ends936 + "\\f.bin:7"});
   // Thai is in neither code page: the folder is reached by its short name.
   const std::wstring thai = Widen(temp.Path(below)) + L"\x0E01\x0E02";
   ASSERT_TRUE(CreateDirectoryW(thai.c_str(), nullptr) && CreateDirectoryW((thai + L"\\ab").c_str(), nullptr));
@@ -155,7 +140,7 @@ TEST_F(CodePageNames, NamesWithBackslashTrailBytesOrOutsideTheCodePageKeepEveryF
 
   Select(deep950);
   ASSERT_TRUE(PumpUntil([&] { return IsWatched(deep950) && IsWatched(middle); }));
-  temp.MakeFile(below + inside + "\\" + ends950 + "\\g.bin", 5);
+  temp.MakeFile(inMiddle + ends950 + "\\g.bin", 5);
   EXPECT_TRUE(PumpUntil([&] { return deep950->ownBytes == 20005; }));
   EXPECT_TRUE(PumpUntil([&] { return start->subtreeBytes == 321022; }));
 

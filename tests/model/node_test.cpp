@@ -45,7 +45,7 @@ TEST(FolderNodeRecord, InvalidPointersFailTheChecksWithoutFaulting) {
   EXPECT_EQ(0, EnumerateFolder(garbage, 4096, nullptr, true) + ScanSubtree(garbage, true, nullptr) + ScanOneLevel(0));
 }
 
-TEST(NodeListOperations, QueueOrderRemovalAndLookupByIdentifierList) {
+TEST(NodeListOperations, QueueOrderAndLookupByIdentifierList) {
   LocalNodeList list;
   FolderNode* nodes[3] = {CreateFolderNode(), CreateFolderNode(), CreateFolderNode()};
   for (int i = 0; i < 3; ++i) {
@@ -59,12 +59,11 @@ TEST(NodeListOperations, QueueOrderRemovalAndLookupByIdentifierList) {
   EXPECT_EQ(nullptr, list.TakeByIdList(probe));
   FreeIdList(probe);
   list.Append(nodes[1]);
-  EXPECT_TRUE(list.Remove(nodes[0]));
-  EXPECT_FALSE(list.Remove(nodes[0]));
+  EXPECT_EQ(nodes[0], list.PopFront());
   EXPECT_EQ(nodes[1], list.PopFront());
   EXPECT_TRUE(list.IsEmpty() && !list.tail && !list.PopFront());
   list.Append(nodes[2]);
-  EXPECT_EQ(nodes[2], list.PeekFront()) << "an emptied list takes new entries";
+  EXPECT_EQ(nodes[2], list.PopFront()) << "an emptied list takes new entries";
   for (FolderNode* node : nodes) FreeNodeRecord(node);
 }
 

@@ -142,9 +142,8 @@ TEST_F(FileOperations, CopyMoveAndDelete) {
   std::string leaf = temp.Path();
   leaf.pop_back();
   leaf = "recycled-" + leaf.substr(leaf.rfind('\\') + 1);
-  temp.MakeFolder("start");
-  temp.MakeFolder("start\\" + leaf);
-  temp.Make({"start", "start\\a", "start\\a\\f.bin:3000", "start\\b", "start\\c", "start\\c\\g.bin:2000", "start\\d"});
+  temp.Make({"start", "start\\" + leaf, "start\\a", "start\\a\\f.bin:3000", "start\\b", "start\\c",
+             "start\\c\\g.bin:2000", "start\\d"});
   MonitorDriverMissing = true;  // changes reach the tree through change notifications
   Open("start");
   Command(IDM_EXPAND_ONE_LEVEL);

@@ -73,3 +73,5 @@ std::string WindowText(HWND window);
 // returns |done|'s last answer.  The limit only keeps a broken test from
 // hanging; it is never what makes a test pass.
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 120000);
+// Lets the tree's messages from worker threads through while a test waits.
+void PumpMessages();

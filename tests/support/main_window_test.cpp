@@ -22,21 +22,7 @@ FolderNode* ChildNamed(FolderNode* parent, const std::string& name) {
   return nullptr;
 }
 
-void DropQueuedMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
-}
-
 }  // namespace
-
-void PumpMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 void PumpFor(DWORD ms) {
   const DWORD start = GetTickCount();
@@ -106,7 +92,8 @@ bool MainWindowTest::Close() {
   MSG quit;
   const bool quits = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) && quit.wParam == 0;
   // No later test should see what the closing posted.
-  DropQueuedMessages();
+  while (PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE)) {
+  }
   ShuttingDown = false;
   return quits;
 }

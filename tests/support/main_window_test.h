@@ -92,8 +92,6 @@ std::string TreeItemText(HWND tree, HTREEITEM item);
 FolderNode* ChildOf(FolderNode* parent, const std::string& relative);
 std::vector<std::string> ChildTexts(HWND tree, HTREEITEM parent);
 bool HasButton(FolderNode* node);
-// Lets the tree's messages from worker threads through while a test waits.
-void PumpMessages();
 
 // Pumps messages for |ms|, for checking that nothing more happens.
 void PumpFor(DWORD ms);
