@@ -118,7 +118,7 @@ std::wstring WideItemText(HWND tree, HTREEITEM item) {
 
 // Fills |plan.places| when the children's order is settled as above.
 void PlanSort(HWND tree, HTREEITEM parent, SortPlan* plan) {
-  constexpr size_t kWorthPlanning = 16;  // below this the tree's own sort is as cheap
+  constexpr size_t SORT_PLAN_MIN_CHILDREN = 16;  // below this the tree's own sort is as cheap
   const FolderNode* parentNode = NodeFromItem(tree, parent);
   if (IsFolderNode(parentNode) && parentNode->scanState == SCAN_RUNNING) return;  // the tree refuses the sort
   std::vector<Sibling> siblings;
@@ -127,7 +127,7 @@ void PlanSort(HWND tree, HTREEITEM parent, SortPlan* plan) {
     if (!IsFolderNode(node)) return;
     siblings.push_back({node, WideItemText(tree, child)});
   }
-  if (siblings.size() < kWorthPlanning) return;
+  if (siblings.size() < SORT_PLAN_MIN_CHILDREN) return;
   const ColumnInfo* column = plan->column;
   std::sort(siblings.begin(), siblings.end(), [column](const Sibling& x, const Sibling& y) {
     return CompareWith(column, x.node, y.node,
