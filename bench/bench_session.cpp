@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "criteria/criteria_settings.h"
 #include "criteria/find_search.h"
+#include "criteria/find_view.h"
 #include "model/folder_node.h"
 #include "model/node_removal.h"
 #include "model/root_list.h"
@@ -175,6 +176,7 @@ double FindOnWorker(FolderNode* start, const CriteriaSettings& settings, const C
 long FindResultItems() { return static_cast<long>(SendMessageA(Panes.findTree, TVM_GETCOUNT, 0, 0)); }
 
 void ExpandTreeFolder(const std::string& path) {
+  ShowMainView();  // a find may have left its results in the pane, and a header click sorts what is shown
   SelectByPath(Panes.mainTree, path.c_str(), nullptr, true, true);
   PumpUntilWorkersEnd();
   UpdateWindow(Panes.mainTree);

@@ -55,7 +55,7 @@ double FindOnWorker(FolderNode* start, const CriteriaSettings& settings, const C
 // How many items the find-results tree holds, its top item included.
 long FindResultItems();
 
-// Opens |path|'s item so its children are listed.
+// Shows the main tree and opens |path|'s item so its children are listed.
 void ExpandTreeFolder(const std::string& path);
 
 // A click on the header item of |columnId| (the name column or a detail
