@@ -24,25 +24,46 @@ int Sign(T a, T b) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
+// Bytes of the whole items both lists begin with.
+UINT SharedItemBytes(LPCITEMIDLIST a, LPCITEMIDLIST b) {
+  UINT shared = 0;
+  while (a->mkid.cb && a->mkid.cb == b->mkid.cb && std::memcmp(a, b, a->mkid.cb) == 0) {
+    shared += a->mkid.cb;
+    a = NextIdItem(a);
+    b = NextIdItem(b);
+  }
+  return shared;
+}
+
 // The desktop compares two lists item by item and, while the items match,
-// binds each level to compare the rest there; for two folders under the same
-// byte-equal parent list that ends in the parent folder comparing their last
-// items, which is asked here directly instead of binding every level anew.
-bool CompareSiblings(const FolderNode* a, const FolderNode* b, int* result) {
-  UINT prefixA = 0, prefixB = 0;
-  if (!a->parentFolder || !EndsWithItem(a->absoluteIdList, a->relativeIdList, &prefixA) ||
-      !EndsWithItem(b->absoluteIdList, b->relativeIdList, &prefixB) || prefixA != prefixB ||
-      std::memcmp(a->absoluteIdList, b->absoluteIdList, prefixA) != 0)
-    return false;
-  HRESULT compared = a->parentFolder->CompareIDs(0, a->relativeIdList, b->relativeIdList);
-  *result = FAILED(compared) ? 0 : static_cast<short>(HRESULT_CODE(compared));
-  return true;
+// binds each level to compare the rest there.  Byte-equal items match, so the
+// comparison ends in the folder of the lists' shared part, asking it about
+// the rest; that folder is asked here directly instead of binding every level
+// anew.  The folder on |a|'s chain directly below the shared part keeps it.
+bool CompareInSharedFolder(const FolderNode* a, const FolderNode* b, int* result) {
+  if (!a->absoluteIdList || !b->absoluteIdList) return false;
+  const UINT shared = SharedItemBytes(a->absoluteIdList, b->absoluteIdList);
+  auto restA = reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(a->absoluteIdList) + shared);
+  auto restB = reinterpret_cast<LPCITEMIDLIST>(reinterpret_cast<const BYTE*>(b->absoluteIdList) + shared);
+  if (!shared || !restA->mkid.cb || !restB->mkid.cb) return false;  // the desktop's own, or one holds the other
+  for (const FolderNode* below = a; IsFolderNode(below); below = ParentNode(Panes.mainTree, below->mainItem)) {
+    UINT prefix = 0;
+    if (!below->parentFolder || !EndsWithItem(below->absoluteIdList, below->relativeIdList, &prefix) ||
+        prefix < shared)
+      return false;
+    if (prefix > shared) continue;
+    if (std::memcmp(below->absoluteIdList, a->absoluteIdList, shared) != 0) return false;
+    HRESULT compared = below->parentFolder->CompareIDs(0, restA, restB);
+    *result = FAILED(compared) ? 0 : static_cast<short>(HRESULT_CODE(compared));
+    return true;
+  }
+  return false;
 }
 
 int CompareNames(const FolderNode* a, const FolderNode* b) {
   if (IdListBytesEqual(a->absoluteIdList, b->absoluteIdList)) return 0;  // equal bytes, equal items
-  int siblings = 0;
-  if (CompareSiblings(a, b, &siblings)) return siblings;
+  int shared = 0;
+  if (CompareInSharedFolder(a, b, &shared)) return shared;
   IShellFolder* desktop = nullptr;
   if (FAILED(SHGetDesktopFolder(&desktop))) return 0;
   HRESULT result = desktop->CompareIDs(0, a->absoluteIdList, b->absoluteIdList);
