@@ -107,13 +107,14 @@ int CompareWith(const ColumnInfo* column, const FolderNode* a, const FolderNode*
   return names(a, b);  // ties by name, ascending in both directions
 }
 
-// One sort of a parent's children.  Each shell comparison of two names costs
-// the shell a dozen requests to the window server under Wine, and the tree
-// makes n log n of them; so the children are first put in order by their item
-// texts, and when n - 1 shell comparisons confirm that each child comes
-// strictly before the next, that order is the only one the comparison allows
-// and the tree is given each child's place instead.  Otherwise (texts that the
-// shell orders differently, or ties) the tree compares as it always did.
+// One sort of a parent's children.  Comparing two names of different parents
+// (found folders listed side by side) walks up the tree to their shared
+// folder and asks the shell there, and the tree makes n log n comparisons; so
+// the children are first put in order by their item texts, and when n - 1
+// shell comparisons confirm that each child comes strictly before the next,
+// that order is the only one the comparison allows and the tree is given each
+// child's place instead.  Otherwise (texts that the shell orders differently,
+// or ties) the tree compares as it always did.
 struct SortPlan {
   const ColumnInfo* column = nullptr;
   std::unordered_map<LPARAM, int> places;
