@@ -26,9 +26,9 @@ HTREEITEM OrderItem(HWND sheet, int index) {
   return item;
 }
 
-POINT LabelCentre(HWND sheet, int index) {
+POINT LabelCentre(HWND tree, HTREEITEM item) {
   RECT label = {};
-  ItemRect(PageControl(sheet, IDC_ORDER_TREE), OrderItem(sheet, index), true, &label);
+  ItemRect(tree, item, true, &label);
   return {(label.left + label.right) / 2, (label.top + label.bottom) / 2};
 }
 
@@ -40,9 +40,9 @@ void ClickCheck(HWND sheet, int index) {
 }
 
 void DragItem(HWND sheet, int from, int to) {
-  const POINT start = LabelCentre(sheet, from), end = LabelCentre(sheet, to);
-  MouseDrag(PageControl(sheet, IDC_ORDER_TREE),
-            {start, {start.x + 12, start.y + 3}, {(start.x + end.x) / 2, (start.y + end.y) / 2}, end});
+  HWND tree = PageControl(sheet, IDC_ORDER_TREE);
+  const POINT start = LabelCentre(tree, OrderItem(sheet, from)), end = LabelCentre(tree, OrderItem(sheet, to));
+  MouseDrag(tree, {start, {start.x + 12, start.y + 3}, {(start.x + end.x) / 2, (start.y + end.y) / 2}, end});
 }
 
 void TypeWidth(HWND sheet, const char* width) { SetWindowTextA(PageControl(sheet, IDC_COLUMN_WIDTH), width); }
@@ -124,9 +124,7 @@ HTREEITEM DriveItem(HWND tree, char letter) {
 // A click on the drive's label.
 void ClickDrive(HWND sheet, char letter) {
   HWND tree = PageControl(sheet, IDC_DRIVES_TREE);
-  RECT label;
-  ItemRect(tree, DriveItem(tree, letter), true, &label);
-  MouseDrag(tree, {{(label.left + label.right) / 2, (label.top + label.bottom) / 2}});
+  MouseDrag(tree, {LabelCentre(tree, DriveItem(tree, letter))});
 }
 
 // The icons the drive's item shows, and the shell's small icon of |root|.
