@@ -1,4 +1,7 @@
-// The main window's bars, where the pane host goes as they show and hide, and the toolbar's saved layouts.
+// The main window's start folder, where it reopens, its bars and the pane host between them, the toolbar's saved
+// layouts, and the file pane's view and menus.
+#include "app/file_pane.h"
+#include "app/startup.h"
 #include "app/window_layout.h"
 #include "settings/settings_store.h"
 #include "support/main_window_test.h"
@@ -161,6 +164,128 @@ TEST_F(WindowLayout, PaneHostFillsWhatTheShownBarsLeaveTabsShowTheViewShownAndAS
   ASSERT_EQ(window, GetCapture()) << "a press between the panes starts a drag";
   SendMessageA(window, WM_LBUTTONUP, 0, MAKELPARAM(10, PlaceIn(window, tabs).bottom));
   EXPECT_EQ(nullptr, GetCapture()) << "let go over the tabs, the drag ends";
+}
+
+std::string CurrentDirectory() {
+  char current[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof current, current);
+  return current;
+}
+
+TEST(Startup, AQuotedOrRelativeCommandLineFolderBecomesTheAbsoluteStartFolder) {
+  TempFolder temp;
+  temp.MakeFolder("with blank");
+  const std::string base = temp.Path();  // ends in a backslash
+  const std::string folder = base + "with blank";
+  const std::string before = CurrentDirectory();
+  const struct {
+    std::string line;
+    std::string start;  // empty: the line names no folder
+  } CASES[] = {
+      {"\"" + folder + "\"", folder}, {"with blank", folder},     {"  \"with blank\"  ", folder},
+      {"with blank\\", folder},       {"\"no such folder\"", ""}, {"\"\"", ""},
+  };
+  for (const auto& c : CASES) {
+    SetCurrentDirectoryA(base.c_str());  // where the program was started
+    StartFolderGiven = false;
+    startPath[0] = 0;
+    TakeCommandLineFolder(c.line.c_str());
+    EXPECT_EQ(c.start, startPath) << c.line;
+    EXPECT_EQ(!c.start.empty(), StartFolderGiven) << c.line;
+    EXPECT_EQ(c.start.empty() ? base.substr(0, base.size() - 1) : c.start, CurrentDirectory()) << c.line;
+  }
+  StartFolderGiven = false;
+  startPath[0] = 0;
+  SetCurrentDirectoryA(before.c_str());
+}
+
+TEST_F(MainWindowTest, AWindowClosedMinimisedOrMaximisedReopensVisibleAtItsSize) {
+  const RECT restored = {60, 40, 860, 640};
+  const struct {
+    const char* closed;
+    int shows[2];  // what the user did before closing; 0 for nothing more
+    bool maximised;
+  } CASES[] = {
+      {"minimised", {SW_MINIMIZE, 0}, false},
+      {"maximised", {SW_MAXIMIZE, 0}, true},
+      {"minimised from maximised", {SW_MAXIMIZE, SW_MINIMIZE}, true},
+  };
+  for (const auto& c : CASES) {
+    FirstRunSettings();
+    saveOnExit = 1;
+    Open();
+    MoveWindow(window, restored.left, restored.top, restored.right - restored.left, restored.bottom - restored.top,
+               TRUE);
+    for (int show : c.shows)
+      if (show) ShowWindow(window, show);
+    Restart();
+    EXPECT_TRUE(IsWindowVisible(window)) << c.closed;
+    EXPECT_FALSE(IsIconic(window)) << c.closed;
+    EXPECT_EQ(c.maximised, IsZoomed(window) != FALSE) << c.closed;
+    if (c.maximised) ShowWindow(window, SW_RESTORE);
+    EXPECT_EQ(RectText(restored), RectText(PlaceIn(nullptr, window))) << c.closed;
+    Close();
+  }
+}
+
+class FilePane : public MainWindowTest {
+ protected:
+  HWND ViewList() const { return FindWindowExA(FilePaneViewWindow(), nullptr, WC_LISTVIEWA, nullptr); }
+  int Shown() const { return static_cast<int>(SendMessageA(ViewList(), LVM_GETITEMCOUNT, 0, 0)); }
+  bool Details() const { return (GetWindowLongA(ViewList(), GWL_STYLE) & LVS_TYPEMASK) == LVS_REPORT; }
+  // The first popup of the menu bar is the merged one ("&File", 0x8000).
+  bool MergedMenu() const { return GetMenuItemID(GetMenu(window), 0) == UINT(-1) && MenuText(0) == "&File"; }
+  std::string MenuText(int position) const {
+    char text[64] = {};
+    GetMenuStringA(GetMenu(window), position, text, sizeof text, MF_BYPOSITION);
+    return text;
+  }
+};
+
+TEST_F(FilePane, FollowsTheCurrentFolderInItsModeAndMergesItsMenusWhileItHasTheFocus) {
+  temp.Make({"start", "start\\one.bin:10", "start\\two.bin:20", "start\\sub", "start\\sub\\three.bin:30"});
+  Open("start");
+  ASSERT_TRUE(FilePaneViewWindow()) << "the pane shows on the first run";
+  EXPECT_TRUE(IsWindowVisible(FilePaneViewWindow()));
+  EXPECT_EQ(3, Shown()) << "two files and a folder";
+  EXPECT_EQ(3u, FilePaneViewMode()) << "list by default";
+
+  Command(IDM_FILE_PANE_DETAILS);
+  EXPECT_EQ(4u, FilePaneViewMode());
+  EXPECT_TRUE(Details());
+  EXPECT_TRUE(SendDlgItemMessageA(window, IDC_TOOLBAR, TB_ISBUTTONCHECKED, IDM_FILE_PANE_DETAILS, 0));
+
+  Command(IDM_EXPAND_ONE_LEVEL);
+  HWND before = FilePaneViewWindow();
+  Select(Child("sub"));
+  EXPECT_NE(before, FilePaneViewWindow()) << "a new view for the new folder";
+  EXPECT_EQ(1, Shown());
+  EXPECT_TRUE(Details()) << "in the same mode";
+
+  Command(IDM_SHOW_FILE_PANE);
+  EXPECT_FALSE(IsWindowVisible(FilePaneViewWindow()));
+  Command(IDM_SHOW_FILE_PANE);
+  EXPECT_TRUE(IsWindowVisible(FilePaneViewWindow()));
+  EXPECT_TRUE(Details()) << "hiding keeps the mode";
+
+  Restart();
+  EXPECT_EQ(4u, FilePaneViewMode()) << "the mode survives a restart";
+  Command(IDM_FILE_PANE_LIST);
+
+  ASSERT_TRUE(ViewList());
+  SetFocus(ViewList());
+  PumpMessages();
+  EXPECT_TRUE(FilePaneActive);
+  EXPECT_TRUE(MergedMenu()) << MenuText(0);
+  // A command of the view's own range reaches the view through the main window.
+  SendMessageA(window, WM_COMMAND, 0x702C, 0);
+  EXPECT_EQ(4u, FilePaneViewMode());
+
+  SetFocus(Panes.mainTree);
+  PumpMessages();
+  EXPECT_FALSE(FilePaneActive);
+  EXPECT_FALSE(MergedMenu()) << "menu 101 returns: " << MenuText(0);
+  EXPECT_EQ(IDM_DISK_INFORMATION, GetMenuItemID(GetSubMenu(GetMenu(window), 0), 0));
 }
 
 }  // namespace

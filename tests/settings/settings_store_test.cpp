@@ -1,14 +1,16 @@
-// The settings key and record against the registry, HKEY_CURRENT_USER redirected to a scratch key.
+// The settings key, record and history lists against the registry, HKEY_CURRENT_USER redirected to a scratch key.
 #include <gtest/gtest.h>
 
 #include <cstddef>
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/process_state.h"
 #include "model/folder_node.h"
 #include "pane/pane_controls.h"
+#include "settings/history_list.h"
 #include "settings/settings_record.h"
 #include "settings/settings_store.h"
 #include "shell/shell_items.h"
@@ -161,6 +163,48 @@ TEST_F(SettingsStore, RecordRoundTripsWithShownPanesClampedAndSaveOnExitOffWrite
   CurrentFolder = nullptr;
   FreeNodeRecord(folder);
   FreeNodeRecord(bare);
+}
+
+using Texts = std::vector<std::string>;
+
+// All eight slots, "" for an empty one.
+Texts Entries(const HistoryList& list) {
+  Texts entries;
+  for (const auto& slot : list.slots) entries.push_back(slot ? slot.get() : "");
+  return entries;
+}
+
+TEST(HistoryList, SameTextMovesToTheFrontTheOldestDropsOutAndTheListComesBackFromTheRegistry) {
+  HistoryList list;
+  const char* const typed[] = {"C:\\Program Files", "Bravo", "Charlie", "Delta", "Echo",
+                               "c:\\PROGRAM FILES", "",      nullptr};
+  for (const char* text : typed) AddToHistory(&list, text);
+  EXPECT_EQ((Texts{"C:\\Program Files", "Echo", "Delta", "Charlie", "Bravo", "", "", ""}), Entries(list))
+      << "slot 4 moves to the front as stored, once; empty texts are ignored";
+  SaveHistory(&list, CREATE_FOLDER_HISTORY);
+  const std::string subkey = std::string(SETTINGS_KEY_PATH) + "\\" + CREATE_FOLDER_HISTORY;
+  EXPECT_NE(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, subkey.c_str(), "History6", RRF_RT_ANY, 0, 0, 0))
+      << "empty slots are not stored";
+  for (const char* text : {"Foxtrot", "Golf", "Hotel", "India"}) AddToHistory(&list, text);
+  EXPECT_EQ((Texts{"India", "Hotel", "Golf", "Foxtrot", "C:\\Program Files", "Echo", "Delta", "Charlie"}),
+            Entries(list))
+      << "the ninth distinct text drops the oldest";
+
+  LoadHistory(&list, CREATE_FOLDER_HISTORY);
+  EXPECT_EQ((Texts{"C:\\Program Files", "Echo", "Delta", "Charlie", "Bravo", "", "", ""}), Entries(list));
+  HWND combo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWN, 0, 0, 200, 200, HWND_MESSAGE, 0, AppInstance, 0);
+  SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("stale"));
+  FillHistoryCombo(combo, &list);
+  Texts shown;
+  for (LRESULT i = 0, n = SendMessageA(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
+    char text[MAX_PATH] = "";
+    SendMessageA(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    shown.push_back(text);
+  }
+  EXPECT_EQ((Texts{"C:\\Program Files", "Echo", "Delta", "Charlie", "Bravo"}), shown) << "newest first";
+  DestroyWindow(combo);
+  LoadHistory(&list, NAME_FILTER_HISTORY);
+  EXPECT_EQ(Texts(HISTORY_SIZE), Entries(list)) << "a missing subkey gives an empty list";
 }
 
 }  // namespace

@@ -14,13 +14,10 @@ class FileOperations : public MainWindowTest {
   bool Exists(const std::string& relative) const {
     return GetFileAttributesA(temp.Path(relative).c_str()) != INVALID_FILE_ATTRIBUTES;
   }
-  // The name as the disk spells it.
-  std::string DiskName(const std::string& relative) const {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(temp.Path(relative).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return "";
-    FindClose(search);
-    return found.cFileName;
+  // Undo of a new folder or a copy sends it to the recycle bin, which the shell confirms.
+  void UndoConfirmed() {
+    DialogAnswerer yes(IDYES);
+    Command(IDM_UNDO);
   }
   HWND Editor() const { return reinterpret_cast<HWND>(SendMessageA(Panes.mainTree, TVM_GETEDITCONTROL, 0, 0)); }
   // Types |text| into the label editor of |node| and presses Enter (Esc for null).
@@ -80,7 +77,9 @@ TEST_F(FileOperations, RenameInTheTreeAndCreateFolder) {
   EXPECT_FALSE(QueryUndo(undo, sizeof undo)) << "nothing more to undo";
 
   TypeName(Child("Keep"), "KEEP");
-  EXPECT_EQ("KEEP", DiskName("start\\Keep")) << "a change of case is performed";
+  WIN32_FIND_DATAA found = {};
+  FindClose(FindFirstFileA(temp.Path("start\\Keep").c_str(), &found));
+  EXPECT_STREQ("KEEP", found.cFileName) << "a change of case is performed, as the disk spells it";
   TypeName(Child("data.1"), "data");
   EXPECT_TRUE(Exists("start\\data.1") && !Exists("start\\data")) << "the extension is kept";
 
@@ -104,10 +103,7 @@ TEST_F(FileOperations, RenameInTheTreeAndCreateFolder) {
   EXPECT_TRUE(Exists("start\\p\\q")) << "both levels are made";
   EXPECT_EQ(ResourceString(IDS_CANNOT_CREATE_FOLDER), CreateFolder(window, "taken"));
 
-  {
-    DialogAnswerer yes(IDYES);
-    Command(IDM_UNDO);
-  }
+  UndoConfirmed();
   EXPECT_FALSE(Exists("start\\p")) << "undo sends the new folders to the recycle bin";
 
   HistoryList history;
@@ -152,10 +148,7 @@ TEST_F(FileOperations, CopyMoveAndDelete) {
   CopyOrMove(window, IDM_COPY_TO, temp.Path("start\\b"), &located);
   EXPECT_EQ("b", located) << "the typed folder is found in the namespace tree";
   EXPECT_TRUE(Exists("start\\b\\a\\f.bin") && Exists("start\\a\\f.bin")) << "a copy arrives, the source stays";
-  {
-    DialogAnswerer yes(IDYES);
-    Command(IDM_UNDO);
-  }
+  UndoConfirmed();
   EXPECT_FALSE(Exists("start\\b\\a")) << "undo sends the copy to the recycle bin";
 
   Select(Child("c"));

@@ -2,7 +2,6 @@
 // started on a scratch folder as the command line names it or, for the
 // model's tests, with the drives listed and a folder chain of their own; and
 // the helpers their tests share, with what nearly every such test names.
-// Each room's suite derives from one of them (class X : public MainWindowTest {}).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
