@@ -205,12 +205,18 @@ TEST_F(Sorting,
   EXPECT_EQ("-+ +- -+ -+ ", signs) << "the larger first when descending; equal sizes by name, ascending either way";
   EXPECT_EQ("-", Compared(a, b, &capacity)) << "folders have no capacity: by name";
   EXPECT_EQ("0", Compared(a, b, nullptr)) << "no column, no order";
-  // A folder and a child of another: the desktop compares the whole lists.
+  // Folders of other parents, as found folders are listed: the desktop's order.
   IShellFolder* desktop = nullptr;
   ASSERT_EQ(S_OK, SHGetDesktopFolder(&desktop));
-  const HRESULT shell = desktop->CompareIDs(0, start->absoluteIdList, Child("big\\a-small")->absoluteIdList);
+  std::string shell, ours;
+  for (auto [x, y] : {std::pair(a, Child("big\\z-large")), std::pair(Child("big\\z-large"), a),
+                      std::pair(start, Child("big\\a-small"))}) {
+    shell += Sign(static_cast<short>(HRESULT_CODE(desktop->CompareIDs(0, x->absoluteIdList, y->absoluteIdList))));
+    ours += Compared(x, y, &byName);
+  }
   desktop->Release();
-  EXPECT_EQ(Sign(static_cast<short>(HRESULT_CODE(shell))), Compared(start, Child("big\\a-small"), &byName));
+  EXPECT_EQ("+--", shell) << "by the first names that differ; a folder before what it holds";
+  EXPECT_EQ(shell, ours);
 
   // Twenty folders in three sizes, so that sorting by total leaves ties to the names.
   ColumnById(COLUMN_TOTAL)->ascending = 0;
