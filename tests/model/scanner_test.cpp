@@ -59,6 +59,7 @@ TEST_F(ScanTest, RescansChangeTheTotalsByWhatChangedOnDisk) {
   const std::string before = Sizes(drive) + " | " + Sizes(folder);
   FolderNode* sub = ChildOf(folder, "sub");
   FolderNode* empty = ChildOf(sub, "empty");
+  ASSERT_TRUE(sub && empty);
   ScanAll();
   EXPECT_EQ(before, Sizes(drive) + " | " + Sizes(folder)) << "nothing changed on disk";
   EXPECT_EQ(sub, ChildOf(folder, "sub")) << "known children are reused";
