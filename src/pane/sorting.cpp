@@ -48,8 +48,7 @@ bool CompareInSharedFolder(const FolderNode* a, const FolderNode* b, int* result
   if (!shared || !restA->mkid.cb || !restB->mkid.cb) return false;  // the desktop's own, or one holds the other
   for (const FolderNode* below = a; IsFolderNode(below); below = ParentNode(Panes.mainTree, below->mainItem)) {
     UINT prefix = 0;
-    if (!below->parentFolder || !EndsWithItem(below->absoluteIdList, below->relativeIdList, &prefix) ||
-        prefix < shared)
+    if (!below->parentFolder || !EndsWithItem(below->absoluteIdList, below->relativeIdList, &prefix) || prefix < shared)
       return false;
     if (prefix > shared) continue;
     if (std::memcmp(below->absoluteIdList, a->absoluteIdList, shared) != 0) return false;
@@ -202,8 +201,6 @@ bool OnSortHeaderClick(const NMHEADERA* click) {
     if (SendMessageA(click->hdr.hwndFrom, HDM_GETITEMA, click->iItem, reinterpret_cast<LPARAM>(&item)))
       column = reinterpret_cast<ColumnInfo*>(item.lParam);
   }
-  // Header item 0 is the name column, whose record the header may not carry.
-  if (!column && click->iItem == 0) column = NameColumn();
   if (!column) return false;
   if (column == SortColumn()) column->ascending = !column->ascending;
   if (column->id == COLUMN_CAPACITY) return true;

@@ -312,10 +312,10 @@ TEST_F(SystemTools, TheRecycleBinSaysItCannotBeEmptiedAndEachToolOpensOrSaysItIs
     DialogAnswerer answer(IDCANCEL);
     Command(tool.command);
     if (tool.outcome == PROGRAM) {
-      EXPECT_TRUE(PumpUntil([] { return !OwnChildren().empty(); }, 10000)) << tool.command;
-      PumpUntil([] { return EnumWindows(CloseChildWindow, 0), OwnChildren().empty(); }, 10000);
+      EXPECT_TRUE(PumpUntil([] { return !OwnChildren().empty(); })) << tool.command;
+      PumpUntil([] { return EnumWindows(CloseChildWindow, 0), OwnChildren().empty(); });
     }
-    const bool ended = PumpUntil([] { return OwnChildren().empty(); }, 10000);
+    const bool ended = PumpUntil([] { return OwnChildren().empty(); });
     EXPECT_TRUE(ended) << tool.command << " left a program running";
     for (DWORD child : OwnChildren()) {
       HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, child);
