@@ -310,8 +310,15 @@ void SyncEntries(HWND tree, HTREEITEM item, UINT action) {
   ThawListRedraw();
 }
 
+// The tree refuses to sort the children of a folder being scanned: the scan
+// is still inserting them, and it sorts them when it is done.
+bool SortRefused(HWND tree, HTREEITEM parent) {
+  const FolderNode* node = NodeFromItem(tree, parent);
+  return IsFolderNode(node) && node->scanState == SCAN_RUNNING;
+}
+
 void SortChildren(HWND tree, HTREEITEM parent) {
-  if (!SortCompareHook) return;
+  if (!SortCompareHook || SortRefused(tree, parent)) return;  // no sort parameter prepared for nothing
   TVSORTCB sort = {};
   sort.hParent = parent;
   sort.lpfnCompare = SortCompareHook;
@@ -402,8 +409,7 @@ LRESULT TreeMessage(HWND tree, UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case TVM_SORTCHILDRENCB: {
       auto* sort = reinterpret_cast<const TVSORTCB*>(lParam);
-      FolderNode* parent = NodeFromItem(tree, sort->hParent);
-      if (IsFolderNode(parent) && parent->scanState == SCAN_RUNNING) return 0;
+      if (SortRefused(tree, sort->hParent)) return 0;
       LRESULT result = CallOld(tree, message, wParam, lParam);
       RelayAfterSort(tree, sort->hParent);
       return result;

@@ -130,18 +130,16 @@ int CompareTexts(const std::wstring& a, const std::wstring& b) {
 }
 
 std::wstring WideItemText(HWND tree, HTREEITEM item) {
-  char text[MAX_PATH];
+  char text[SHELL_TEXT_MAX];
   ItemText(tree, item, text, sizeof text);
-  wchar_t wide[MAX_PATH];
-  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, MAX_PATH);
+  wchar_t wide[SHELL_TEXT_MAX];
+  int length = MultiByteToWideChar(CP_ACP, 0, text, -1, wide, SHELL_TEXT_MAX);
   return length > 0 ? std::wstring(wide, length - 1) : std::wstring();
 }
 
 // Fills |plan.places| when the children's order is settled as above.
 void PlanSort(HWND tree, HTREEITEM parent, SortPlan* plan) {
   constexpr size_t SORT_PLAN_MIN_CHILDREN = 16;  // below this the tree's own sort is as cheap
-  const FolderNode* parentNode = NodeFromItem(tree, parent);
-  if (IsFolderNode(parentNode) && parentNode->scanState == SCAN_RUNNING) return;  // the tree refuses the sort
   std::vector<Sibling> siblings;
   for (HTREEITEM child = FirstChildItem(tree, parent); child; child = NextSiblingItem(tree, child)) {
     const FolderNode* node = NodeFromItem(tree, child);
