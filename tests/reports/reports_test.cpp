@@ -79,16 +79,13 @@ class ExportTest : public MainWindowTest {
     std::string text = ResourceString(IDS_COLUMN_NAME) + "\t";
     for (uint32_t id : c.columns) text += ResourceString(id) + "\t";
     text += "\tNested Level\r\n";
-    std::string path = temp.Path();
-    path.pop_back();
-    const std::string name = path.substr(path.rfind('\\') + 1);
+    const std::vector<std::string> names = PathComponents(temp.Path());
     int depth = 0;
     if (c.Chose('w') || c.Chose('d')) {
       // From the computer down to the scratch folder's parent, each with its total so far.
       std::vector<std::string> labels = {TreeItemText(Panes.mainTree, TopItem(Panes.mainTree)),
                                          TreeItemText(Panes.mainTree, start->root->mainItem)};
-      for (size_t from = 3, end; (end = path.find('\\', from)) != std::string::npos; from = end + 1)
-        labels.push_back(path.substr(from, end - from));
+      labels.insert(labels.end(), names.begin() + 1, names.end() - 1);
       for (const std::string& label : labels) {
         text += label + (depth ? "\t>6,442,454,092\t" : "\t---\t") + std::to_string(depth) + "\r\n";
         ++depth;
@@ -98,7 +95,7 @@ class ExportTest : public MainWindowTest {
     FormatShortDate(start->lastWrite, date, sizeof date);
     for (const auto& [row, level] : c.rows) {
       std::string line = row;
-      if (line[0] == '@') line.replace(0, 1, name);
+      if (line[0] == '@') line.replace(0, 1, names.back());
       if (line.back() == '#') line.replace(line.size() - 1, 1, date);
       text += line + "\t" + std::to_string(depth + level) + "\r\n";
     }
@@ -247,7 +244,7 @@ TEST_F(PrintTest, PagesRepeatTheHeaderAndListTheShownFoldersInOrder) {
     EXPECT_LT(text.find(ResourceString(IDS_COLUMN_MODIFIED)), folder) << "the titles stand above the folders";
   }
   const std::string all = pages[0] + pages[1];
-  size_t at = all.find(path.substr(path.rfind('\\') + 1));
+  size_t at = all.find(PathComponents(path).back());
   for (int i = 0; i < FOLDERS && at != std::string::npos; ++i) {
     const size_t next = all.find(FolderName(i), at);
     EXPECT_NE(std::string::npos, next) << FolderName(i) << " in order";

@@ -135,9 +135,7 @@ void CopyOrMove(HWND window, UINT command, const std::string& typed, std::string
 
 TEST_F(FileOperations, CopyMoveAndDelete) {
   // A name no other run uses, for the folder sent to the recycle bin.
-  std::string leaf = temp.Path();
-  leaf.pop_back();
-  leaf = "recycled-" + leaf.substr(leaf.rfind('\\') + 1);
+  const std::string leaf = "recycled-" + PathComponents(temp.Path()).back();
   temp.Make({"start", "start\\" + leaf, "start\\a", "start\\a\\f.bin:3000", "start\\b", "start\\c",
              "start\\c\\g.bin:2000", "start\\d"});
   MonitorDriverMissing = true;  // changes reach the tree through change notifications

@@ -150,9 +150,7 @@ FolderNode* AddFolder(FolderNode* parent, const std::string& path) {
   node->root = parent->root;
   node->absoluteIdList = IdListFromPath(path.c_str(), nullptr, nullptr);
   node->relativeIdList = node->absoluteIdList;
-  std::string name = path;
-  while (!name.empty() && name.back() == '\\') name.pop_back();
-  name = name.substr(name.find_last_of('\\') + 1);
+  const std::string name = PathComponents(path).back();
   node->mainItem = InsertFolderItem(Panes.mainTree, parent->mainItem, name.c_str(), 0, 0, node);
   parent->subfolderCount += 1;
   SetHasChildren(Panes.mainTree, parent->mainItem, 1);
@@ -174,13 +172,7 @@ std::string TreeItemText(HWND tree, HTREEITEM handle) {
 
 FolderNode* ChildOf(FolderNode* parent, const std::string& relative) {
   FolderNode* node = parent;
-  const char* name = relative.c_str();
-  for (const char* p = name; node; p = CharNextA(p)) {
-    if (*p && *p != '\\') continue;
-    node = ChildNamed(node, std::string(name, p));
-    if (!*p) break;
-    name = p + 1;
-  }
+  for (const std::string& name : PathComponents(relative)) node = node ? ChildNamed(node, name) : nullptr;
   return node;
 }
 

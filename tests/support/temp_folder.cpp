@@ -110,3 +110,14 @@ void TempFolder::Make(std::initializer_list<std::string> entries) const {
       MakeFile(entry.substr(0, colon), std::stoull(entry.substr(colon + 1)));
   }
 }
+
+std::vector<std::string> PathComponents(const std::string& path) {
+  std::vector<std::string> names;
+  const char* from = path.c_str();
+  for (const char* p = from;; p = CharNextA(p)) {
+    if (*p && *p != '\\') continue;
+    if (p != from) names.emplace_back(from, p);
+    if (!*p) return names;
+    from = p + 1;
+  }
+}

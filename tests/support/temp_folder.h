@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 class TempFolder {
  public:
@@ -34,6 +35,9 @@ void RemoveRecursively(const std::wstring& path);
 std::wstring Widen(const std::string& text);
 // In the ANSI code page; empty when the code page cannot hold every character.
 std::string Narrow(const std::wstring& text);
+// The names of |path| ("C:", "a", "b" for "C:\\a\\b\\"), split at separators
+// only: in code pages 936 and 950 a trail byte may be 0x5C.
+std::vector<std::string> PathComponents(const std::string& path);
 // A whole file's bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 // A name whose last byte is 0x5C, the backslash, in code page 936 or 950
